@@ -1,0 +1,4 @@
+// 宣言 — the one instance of the game state.
+#include "core/game_state.h"
+
+GameState G;

@@ -1,0 +1,5 @@
+// Start-up and the scene dispatcher.
+#pragma once
+
+[[noreturn]] void Main();
+void CloseDisplay();

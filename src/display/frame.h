@@ -1,0 +1,7 @@
+// Frame composition of the play field.
+#pragma once
+
+extern bool SurfacesLost;
+
+void DrawFrame();
+bool DisplayIsReady();

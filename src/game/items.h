@@ -1,0 +1,4 @@
+// アイテム処理 — the item module: draws, removes and collects the items.
+#pragma once
+
+void UpdateItems();

@@ -1,0 +1,5 @@
+// 自機処理 — the player module.
+#pragma once
+
+void UpdatePlayer();
+void RespawnPlayer();
