@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ clang pkg-config
-  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libfontconfig-dev
+  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libfontconfig-dev zlib1g-dev
   timgm6mb-soundfont fluidsynth lame
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu fonts-rocknroll fonts-dejavu-core
   libgtest-dev libbenchmark-dev libclang-rt-14-dev
