@@ -38,13 +38,13 @@ bool StripLastWord(std::string_view& s, std::string_view word) {
 // The position of the last blank-delimited "alias" keyword in s, or npos.
 std::size_t FindLastAliasKeyword(std::string_view s) {
     constexpr std::string_view kAlias = "alias";
-    if (s.size() < kAlias.size() + 2) return std::string_view::npos;
-    for (std::size_t i = s.size() - kAlias.size() - 1; i >= 1; --i) {
-        if (IsBlank(s[i - 1]) && IsBlank(s[i + kAlias.size()]) &&
+    if (s.size() < kAlias.size() + 1) return std::string_view::npos;
+    for (std::size_t i = s.size() - kAlias.size() - 1;; --i) {
+        if ((i == 0 || IsBlank(s[i - 1])) && IsBlank(s[i + kAlias.size()]) &&
             EqualsNoCase(s.substr(i, kAlias.size()), kAlias))
             return i;
+        if (i == 0) return std::string_view::npos;
     }
-    return std::string_view::npos;
 }
 
 bool HasBlank(std::string_view s) {
