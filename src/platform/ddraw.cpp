@@ -182,7 +182,11 @@ bool OwnScalerFits(const SDL_PixelFormat* f) {
     return f->BytesPerPixel == 4 && f->Rloss == 0 && f->Gloss == 0 && f->Bloss == 0;
 }
 
-void PresentToWindowSurface(SDL_Window* win) {
+}  // namespace
+
+namespace present {
+
+void ToWindowSurface(SDL_Window* win) {
     SDL_Surface* ws = SDL_GetWindowSurface(win);
     if (!ws) return;  // nothing to draw on: the frame stays in memory
     const SDL_Rect r = FitRect(ws->w, ws->h);
@@ -198,7 +202,7 @@ void PresentToWindowSurface(SDL_Window* win) {
     SDL_UpdateWindowSurface(win);
 }
 
-void PresentWithRenderer(Display& d, SDL_Renderer* renderer) {
+void WithRenderer(Display& d, SDL_Renderer* renderer) {
     if (d.renderer != renderer || !d.texture) {
         if (d.texture && d.renderer == renderer) SDL_DestroyTexture(d.texture);
         d.texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
@@ -217,6 +221,10 @@ void PresentWithRenderer(Display& d, SDL_Renderer* renderer) {
     SDL_RenderPresent(renderer);
 }
 
+}  // namespace present
+
+namespace {
+
 void Present(Display& d) {
     if (!d.hwnd || !d.exclusive) return;
     SDL_Window* win = toolkit::Of(d.hwnd);
@@ -227,9 +235,9 @@ void Present(Display& d) {
     }
     if (DrawsNothing() || toolkit::IsMinimised(d.hwnd)) return;
     if (SDL_Renderer* renderer = SDL_GetRenderer(win))
-        PresentWithRenderer(d, renderer);
+        present::WithRenderer(d, renderer);
     else
-        PresentToWindowSurface(win);
+        present::ToWindowSurface(win);
 }
 
 void DropTexture(Display& d) {
@@ -297,6 +305,11 @@ void DirectDraw7::SetCooperativeLevel(intptr_t hwnd, int32_t flags) {
                              "SetCooperativeLevel: window " + std::to_string(hwnd) +
                                  " cannot be used: this program has no toolkit windows");
         if (SDL_Window* win = hwnd ? toolkit::Of(hwnd) : nullptr) {
+            // The plain X11 framebuffer (shared memory images): SDL's
+            // default puts the window surface behind an OpenGL texture,
+            // which costs several milliseconds a frame without a GPU. The
+            // environment's SDL_FRAMEBUFFER_ACCELERATION still wins.
+            SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
             if (SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
                 throw DDrawError(DDERR_GENERIC,
                                  std::string("SetCooperativeLevel: the window cannot go full screen (") +

@@ -68,6 +68,14 @@ struct DirectDraw7::Impl {
 // A new off-screen surface of w x h black pixels (w, h > 0 and checked).
 std::shared_ptr<DirectDrawSurface7> NewSurface(int w, int h, std::shared_ptr<Display> display);
 
+// Shows the shown frame in a window: through its framebuffer (our own
+// nearest scaler into SDL_GetWindowSurface) or through a renderer (a
+// streaming 565 texture). Benchmarks time them against each other.
+namespace present {
+void ToWindowSurface(SDL_Window* window);
+void WithRenderer(Display& display, SDL_Renderer* renderer);
+}  // namespace present
+
 namespace blit {
 // Rows of w pixels from src to dst (strides in pixels). The opaque copy
 // moves whole rows; the keyed copies leave the destination where the
