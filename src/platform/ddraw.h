@@ -25,6 +25,8 @@ constexpr int32_t DDERR_SURFACELOST = static_cast<int32_t>(0x887601C2);
 constexpr int32_t DDERR_NOEXCLUSIVEMODE = static_cast<int32_t>(0x887601E1);
 constexpr int32_t DDERR_WRONGMODE = static_cast<int32_t>(0x8876024B);
 constexpr int32_t DDERR_NOTFOUND = static_cast<int32_t>(0x887600FF);
+constexpr int32_t DDERR_NOCOLORKEY = static_cast<int32_t>(0x887600D7);
+constexpr int32_t DDERR_INVALIDMODE = static_cast<int32_t>(0x88760078);
 
 // Flags and capabilities.
 constexpr int32_t DDSCL_FULLSCREEN = 1, DDSCL_NORMAL = 8, DDSCL_EXCLUSIVE = 16,
@@ -79,8 +81,10 @@ public:
     // nothing. flags: DDBLTFAST_WAIT, optionally + DDBLTFAST_SRCCOLORKEY.
     int32_t BltFast(int32_t x, int32_t y, DirectDrawSurface7* source, const RECT* src_rect,
                     int32_t flags);
-    // Primary surface: presents the back buffer, then waits for the next
-    // tick of the steady 60 Hz pace.
+    // Primary surface: waits for the next tick of the steady 60 Hz pace,
+    // then shows the back buffer (as a flip shows it at the next retrace).
+    // Flags: DDFLIP_WAIT or 0. A lost surface raises DDERR_SURFACELOST after
+    // the wait, so that a failed flip still takes its frame.
     void Flip(DirectDrawSurface7* target, int32_t flags);
     DirectDrawSurface7* GetAttachedSurface(const DDSCAPS2& caps);
     void SetColorKey(int32_t flags, const DDCOLORKEY& key);
@@ -103,6 +107,10 @@ class DirectDraw7 {
 public:
     DirectDraw7();
     ~DirectDraw7();
+    // 81 (FULLSCREEN + EXCLUSIVE + ALLOWMODEX): the window of hwnd goes to
+    // desktop full screen and shows the flipped frames; 8 (NORMAL) gives it
+    // back. hwnd 0, or a handle with no window, means no window at all: the
+    // frames are presented into memory only (headless tests).
     void SetCooperativeLevel(intptr_t hwnd, int32_t flags);
     void SetDisplayMode(int32_t width, int32_t height, int32_t bpp, int32_t refresh, int32_t flags);
     void RestoreDisplayMode();
@@ -135,6 +143,12 @@ uint16_t ColorTo565(int32_t bbggrr);
 // --- Pacing and inspection (the runner, benchmarks, tests) ----------------
 // On by default: Flip waits for the next 60 Hz tick. Off: --timedemo.
 void SetFramePacing(bool on);
+bool FramePacing();
+// Waits for the next tick of the pace as Flip does (nothing when pacing is
+// off): for a pass of the play loop that ended its frame before the flip,
+// so that it still takes its 60 Hz frame. Flip itself always takes its
+// tick, also when it fails and raises.
+void WaitForNextFrame();
 // The last presented frame (800 x 600, 565) as PNG; false if none yet.
 bool SaveShownFramePng(const std::string& linux_path);
 // The last presented frame's pixels, or empty.

@@ -1,0 +1,165 @@
+// BMP loader — the checked reader of BMP files.
+//
+// Every field SDL's loader would trust is checked first against the bytes
+// really present: the magic, the header size, planes, depth, compression,
+// the dimensions, the palette and the pixel rows. Only a file that passes
+// reaches SDL_LoadBMP_RW, so a damaged or hostile file gives a sentence
+// naming the file instead of a crash or a huge allocation.
+#include "platform/bmp_loader.h"
+
+#include <cstdint>
+#include <string>
+
+#include "platform/files.h"
+
+namespace platform::bmp {
+namespace {
+
+constexpr uint32_t kFileHeaderSize = 14;
+constexpr int64_t kMaxSide = 32768;
+constexpr uint64_t kMaxPixelBytes = 256ull * 1024 * 1024;  // as 32-bit pixels
+
+constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
+
+uint16_t U16(std::span<const unsigned char> b, size_t at) {
+    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+uint32_t U32(std::span<const unsigned char> b, size_t at) {
+    return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
+           (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+int32_t I32(std::span<const unsigned char> b, size_t at) {
+    return static_cast<int32_t>(U32(b, at));
+}
+
+bool Fail(std::string* error, const std::string& name, const std::string& what) {
+    if (error) *error = name + ": " + what;
+    return false;
+}
+
+std::string Bytes(uint64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
+
+// Checks the headers against the bytes; true if SDL may read them.
+bool Check(std::span<const unsigned char> b, const std::string& name, std::string* error) {
+    const uint64_t size = b.size();
+    if (size < 2 || b[0] != 'B' || b[1] != 'M')
+        return Fail(error, name, size < 2 ? "file is " + Bytes(size) + ", too short to be a BMP picture"
+                                          : "not a BMP picture (it does not begin with \"BM\")");
+    if (size < kFileHeaderSize + 4)
+        return Fail(error, name, "file is " + Bytes(size) + ", shorter than the BMP file header");
+    const uint32_t data_offset = U32(b, 10);
+    const uint32_t info_size = U32(b, 14);
+    if (info_size != 12 && info_size != 40 && info_size != 52 && info_size != 56 &&
+        info_size != 108 && info_size != 124)
+        return Fail(error, name,
+                    "unsupported BMP header size " + std::to_string(info_size) +
+                        " (expected 12, 40, 52, 56, 108 or 124)");
+    const uint64_t headers_end = uint64_t{kFileHeaderSize} + info_size;
+    if (size < headers_end)
+        return Fail(error, name,
+                    "file is " + Bytes(size) + ", shorter than its " + std::to_string(info_size) +
+                        "-byte picture header");
+
+    int64_t width = 0, height = 0;
+    uint32_t planes = 0, depth = 0, compression = kBiRgb, colours_used = 0;
+    uint32_t palette_entry = 4;
+    if (info_size == 12) {
+        width = U16(b, 18);
+        height = U16(b, 20);
+        planes = U16(b, 22);
+        depth = U16(b, 24);
+        palette_entry = 3;
+    } else {
+        width = I32(b, 18);
+        height = I32(b, 22);
+        planes = U16(b, 26);
+        depth = U16(b, 28);
+        compression = U32(b, 30);
+        colours_used = U32(b, 46);
+    }
+    if (planes != 1)
+        return Fail(error, name, "has " + std::to_string(planes) + " colour planes (must be 1)");
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32)
+        return Fail(error, name,
+                    "unsupported colour depth of " + std::to_string(depth) +
+                        " bits (1, 4, 8, 16, 24 or 32 are read)");
+    if (compression == kBiRle8 || compression == kBiRle4)
+        return Fail(error, name, "run-length compressed pictures are not read (save it uncompressed)");
+    if (compression != kBiRgb && compression != kBiBitfields)
+        return Fail(error, name, "unsupported compression " + std::to_string(compression));
+    if (compression == kBiBitfields && depth != 16 && depth != 32)
+        return Fail(error, name,
+                    "bit-field colours need a depth of 16 or 32, not " + std::to_string(depth));
+    if (width == 0 || height == 0)
+        return Fail(error, name,
+                    "picture is " + std::to_string(width) + " x " + std::to_string(height) +
+                        " pixels (nothing to show)");
+    if (width < 0)
+        return Fail(error, name, "negative width " + std::to_string(width));
+    const int64_t rows = height < 0 ? -height : height;  // negative: stored top row first
+    if (width > kMaxSide || rows > kMaxSide ||
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(rows) * 4 > kMaxPixelBytes)
+        return Fail(error, name,
+                    "picture of " + std::to_string(width) + " x " + std::to_string(rows) +
+                        " pixels is too large (at most 32768 on a side and 256 MiB of pixels)");
+
+    // Colour masks follow a 40-byte header when the colours are bit fields.
+    uint64_t tables_end = headers_end;
+    if (compression == kBiBitfields && info_size == 40) tables_end += 12;
+    if (depth <= 8) {
+        const uint64_t most = uint64_t{1} << depth;
+        if (colours_used > most)
+            return Fail(error, name,
+                        "palette of " + std::to_string(colours_used) + " colours for a " +
+                            std::to_string(depth) + "-bit picture (at most " + std::to_string(most) +
+                            ")");
+        tables_end += (colours_used == 0 ? most : colours_used) * palette_entry;
+    }
+    if (size < tables_end)
+        return Fail(error, name,
+                    "file is " + Bytes(size) + ", shorter than its headers and colour table (" +
+                        Bytes(tables_end) + ")");
+    if (data_offset < headers_end)
+        return Fail(error, name,
+                    "pixel data offset " + std::to_string(data_offset) +
+                        " lies inside the headers (which end at " + std::to_string(headers_end) + ")");
+    if (data_offset > size)
+        return Fail(error, name,
+                    "pixel data offset " + std::to_string(data_offset) + " lies beyond the end of the " +
+                        Bytes(size) + " file");
+    const uint64_t stride = (static_cast<uint64_t>(width) * depth + 31) / 32 * 4;
+    const uint64_t needed = uint64_t{data_offset} + stride * static_cast<uint64_t>(rows);
+    if (size < needed)
+        return Fail(error, name, "file is " + Bytes(size) + ", the header promises " + std::to_string(needed));
+    return true;
+}
+
+}  // namespace
+
+SDL_Surface* LoadBytes(std::span<const unsigned char> bytes, const std::string& name,
+                       std::string* error) {
+    if (bytes.size() > 0x7fffffffu) {
+        Fail(error, name, "file is " + Bytes(bytes.size()) + ", too large for a picture");
+        return nullptr;
+    }
+    if (!Check(bytes, name, error)) return nullptr;
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (!rw) {
+        Fail(error, name, std::string("could not be read (") + SDL_GetError() + ")");
+        return nullptr;
+    }
+    SDL_Surface* surface = SDL_LoadBMP_RW(rw, 1);
+    if (!surface) Fail(error, name, std::string("could not be read as a BMP picture (") + SDL_GetError() + ")");
+    return surface;
+}
+
+SDL_Surface* LoadFile(const std::string& program_path, std::string* error) {
+    auto bytes = files::ReadAll(program_path);
+    if (!bytes) {
+        Fail(error, program_path, "cannot open the file (" + files::MapPath(program_path) + ")");
+        return nullptr;
+    }
+    return LoadBytes(*bytes, program_path, error);
+}
+
+}  // namespace platform::bmp

@@ -1,0 +1,112 @@
+// The runner's command line parser.
+#include "demo/options.h"
+
+#include <optional>
+
+namespace demo {
+
+namespace {
+
+std::optional<uint64_t> Number(const std::string& text) {
+    if (text.empty() || text.size() > 15) return std::nullopt;
+    uint64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return v;
+}
+
+// "WHEN:FILE" into a shot request.
+std::optional<ShotRequest> Shot(const std::string& text) {
+    std::size_t colon = text.find(':');
+    if (colon == std::string::npos) return std::nullopt;
+    std::optional<uint64_t> when = Number(text.substr(0, colon));
+    std::string path = text.substr(colon + 1);
+    if (!when || path.empty()) return std::nullopt;
+    return ShotRequest{*when, path};
+}
+
+}  // namespace
+
+std::string UsageText() {
+    return "usage: roofrider-demo SCRIPT [options]\n"
+           "  --trace FILE          one CSV line of the game state per pass of the play loop\n"
+           "  --shot N:FILE.png     save the play field as shown after pass N (repeatable)\n"
+           "  --shot-at MS:FILE.png save the whole screen at virtual millisecond MS (repeatable)\n"
+           "  --grace MS            end the run this long after the script's last event (1000)\n"
+           "  --max-ms MS           never run longer than this (1800000)\n"
+           "  --timedemo            real time without the 60 Hz wait; prints frames per second\n"
+           "  --realtime            the script at real speed in real windows\n"
+           "  --assets DIR          read the game's files from DIR instead of beside the program\n"
+           "A script line is 'at MS KEY' or 'frame N KEY'; '#' starts a comment.\n";
+}
+
+OptionsParse ParseOptions(const std::vector<std::string>& args) {
+    OptionsParse result;
+    Options& o = result.options;
+    auto fail = [&](const std::string& message) {
+        result.ok = false;
+        result.error = message;
+        return result;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::optional<std::string> inline_value;
+        if (arg.rfind("--", 0) == 0) {
+            std::size_t eq = arg.find('=');
+            if (eq != std::string::npos) {
+                inline_value = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+            }
+        }
+        auto value = [&]() -> std::optional<std::string> {
+            if (inline_value) return inline_value;
+            if (i + 1 < args.size()) return args[++i];
+            return std::nullopt;
+        };
+        auto flag = [&]() { return !inline_value.has_value(); };
+
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--timedemo" && flag()) {
+            o.timedemo = true;
+        } else if (arg == "--realtime" && flag()) {
+            o.realtime = true;
+        } else if (arg == "--trace" || arg == "--assets") {
+            std::optional<std::string> v = value();
+            if (!v || v->empty()) return fail(arg + " needs a path");
+            (arg == "--trace" ? o.trace_path : o.assets_dir) = *v;
+        } else if (arg == "--shot" || arg == "--shot-at") {
+            std::optional<std::string> v = value();
+            std::optional<ShotRequest> shot = v ? Shot(*v) : std::nullopt;
+            const char* form = arg == "--shot" ? "FRAME:FILE.png" : "MS:FILE.png";
+            if (!shot) return fail(arg + " needs " + form + (v ? ", not '" + *v + "'" : ""));
+            if (arg == "--shot" && shot->when == 0) {
+                return fail("--shot " + *v + ": the play loop's passes count from 1");
+            }
+            (arg == "--shot" ? o.frame_shots : o.time_shots).push_back(*shot);
+        } else if (arg == "--grace" || arg == "--max-ms") {
+            std::optional<std::string> v = value();
+            std::optional<uint64_t> n = v ? Number(*v) : std::nullopt;
+            if (!n) return fail(arg + " needs a whole number of milliseconds");
+            (arg == "--grace" ? o.grace_ms : o.max_ms) = *n;
+        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+            return fail("unknown option '" + args[i] + "'");
+        } else if (o.script_path.empty()) {
+            o.script_path = arg;
+        } else {
+            return fail("one script only ('" + o.script_path + "' and '" + arg + "')");
+        }
+    }
+    if (o.help) {
+        result.ok = true;
+        return result;
+    }
+    if (o.script_path.empty()) return fail("no script given");
+    if (o.timedemo && o.realtime) return fail("--timedemo and --realtime exclude each other");
+    result.ok = true;
+    return result;
+}
+
+}  // namespace demo

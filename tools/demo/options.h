@@ -1,0 +1,42 @@
+// The runner's command line.
+//
+//   roofrider-demo SCRIPT [--trace FILE] [--shot FRAME:FILE.png]...
+//                  [--shot-at MS:FILE.png]... [--grace MS] [--max-ms MS]
+//                  [--timedemo | --realtime] [--assets DIR]
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace demo {
+
+struct ShotRequest {
+    uint64_t when = 0;  // pass number (--shot) or virtual millisecond (--shot-at)
+    std::string path;   // where the PNG goes
+};
+
+struct Options {
+    std::string script_path;
+    std::string trace_path;               // empty: no trace
+    std::vector<ShotRequest> frame_shots;  // --shot: the play field after a pass
+    std::vector<ShotRequest> time_shots;   // --shot-at: the whole screen at a time
+    uint64_t grace_ms = 1000;              // how long past the last event the run goes on
+    uint64_t max_ms = 30 * 60 * 1000;      // a run never lasts longer than this
+    bool timedemo = false;  // real time, no 60 Hz wait, frames per second printed
+    bool realtime = false;  // real time in real windows
+    std::string assets_dir;  // empty: the folder of the executable
+    bool help = false;
+};
+
+struct OptionsParse {
+    bool ok = false;
+    Options options;
+    std::string error;
+};
+
+// The arguments after the program name.
+OptionsParse ParseOptions(const std::vector<std::string>& args);
+std::string UsageText();
+
+}  // namespace demo

@@ -1,0 +1,64 @@
+// The runner's script: which key is pressed when.
+//
+// One event a line; `#` starts a comment that runs to the end of the line;
+// blank lines are ignored.
+//
+//   at MS KEY       press KEY at virtual millisecond MS of the run
+//   frame N KEY     press KEY after the play loop's N-th pass (from 1), so
+//                   that the loop's own window events deliver it
+//
+// KEY is Return, Escape, Space, Left, Up, Right, Down, Shift or a single
+// letter; names are matched without regard to case.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace demo {
+
+enum class Trigger {
+    AtMs,       // `at MS KEY`
+    AfterPass,  // `frame N KEY`
+};
+
+struct ScriptEvent {
+    Trigger trigger = Trigger::AtMs;
+    uint64_t when = 0;  // milliseconds, or the pass number
+    int16_t key = 0;    // Windows virtual-key code
+    int line = 0;       // where it was written (1-based)
+};
+
+struct Script {
+    // In the order written; a time or pass written twice keeps that order.
+    std::vector<ScriptEvent> events;
+};
+
+struct ScriptParse {
+    bool ok = false;
+    Script script;       // when ok
+    int error_line = 0;  // when not ok: the line at fault
+    std::string error;   // "line 4: unknown key 'Foo' (...)"
+};
+
+// Largest time and pass number a script may name (about 31 years of
+// milliseconds; a billion passes).
+constexpr uint64_t kMaxScriptMs = 1'000'000'000'000ULL;
+constexpr uint64_t kMaxScriptPass = 1'000'000'000ULL;
+
+// Text to events, or the first fault with its line number. Pure: no I/O,
+// no global state; any bytes are accepted as input.
+ScriptParse ParseScript(std::string_view text);
+
+// The virtual-key code of a key name ("return", "A", "z" ...), if any.
+std::optional<int16_t> KeyCodeOf(std::string_view name);
+// The script name of a key code ("Return", "V"), or "" for a code the
+// script cannot write.
+std::string KeyNameOf(int16_t code);
+
+// One event as a script line ("at 1200 Return", "frame 340 Space").
+std::string FormatEvent(const ScriptEvent& event);
+
+}  // namespace demo
