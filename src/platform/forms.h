@@ -62,6 +62,7 @@ public:
     Color PixelAt(int x, int y) const;
 
     struct Data;
+    explicit Picture(std::shared_ptr<Data> data) : data_(std::move(data)) {}
     const std::shared_ptr<Data>& data() const { return data_; }
 
 private:
@@ -240,6 +241,7 @@ public:
 
     Color back_color() const { return back_; }
     bool border() const { return border_; }
+    const std::string& caption() const { return caption_; }
 
 private:
     Color back_ = 0xC0C0C0;
