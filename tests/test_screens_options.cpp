@@ -101,7 +101,9 @@ TEST_F(OptionsTest, EachRowConfirmsItsOwnRedPosition) {
         EXPECT_EQ(Red(OP.Label2, 2), std::vector<int>{1});
     });
     t = Confirm(script, t, &messages);
-    t = Keys(script, t, {kUp, kEnter, kLeft});  // the life row, at its first position
+    t = Keys(script, t, {kUp, kEnter});  // the life row, at its first position
+    script.At(t + 1, [&] { Sounds(); });
+    t = Keys(script, t, {kLeft});
     script.At(t + 1, [&] {
         EXPECT_EQ(OP.LifeIndex, 0);
         EXPECT_EQ(Red(OP.Label4, 3), std::vector<int>{0});

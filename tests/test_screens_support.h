@@ -19,6 +19,7 @@
 #include "core/game_state.h"
 #include "platform/clock.h"
 #include "platform/forms.h"
+#include "platform/forms_internal.h"
 #include "platform/winmm.h"
 #include "screens/ending.h"
 #include "screens/form2_form1.h"
@@ -249,10 +250,17 @@ protected:
     std::shared_ptr<std::vector<std::string>> log_;
 };
 
-// The text of the message box on top, or "(no message box)".
+// The text of the message box on top: the caption of its label that is not
+// the button's. "(no message box)" when the top window is another.
 inline std::string OpenMessageText() {
     forms::Form* top = forms::TopmostWindow();
-    return top ? top->Name() : "(no message box)";
+    if (!top || top->Name() != "MsgBox") return "(no message box)";
+    std::string text;
+    for (forms::Control* c : forms::ToolkitAccess::Controls(*top)) {
+        auto* label = dynamic_cast<forms::Label*>(c);
+        if (label && label->Container() == nullptr) text += label->style().caption;
+    }
+    return text;
 }
 
 inline int Count(const std::vector<std::string>& list, const std::string& item) {

@@ -67,6 +67,10 @@ void StaffRollWindow::Layout() {
     Label1.SetCaption("おわり");
     Label1.Move(4200, 3400, 1215, 375);
     Label1.SetFont("HG創英角ﾎﾟｯﾌﾟ体", 18, /*bold=*/true);
+    // The pop face that stands in here has a taller line than the designed
+    // 25-pixel box; sized to its text the word shows whole, and ResetGame
+    // centres it by the size it has.
+    Label1.SetAutoSize(true);
     Label1.SetForeColor(forms::kWhite);
     Label1.SetTransparent(true);
     Label1.SetVisible(false);

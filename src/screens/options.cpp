@@ -75,8 +75,9 @@ void OptionsWindow::Layout() {
         Label1[i].SetFont("Georgia", 12, /*bold=*/true, /*italic=*/true);
     }
 
-    // The rows have no face of their own in the design; the window's
-    // Japanese UI face carries the full-width digits and the kana.
+    // The rows have no face of their own in the design: the Japanese UI
+    // face, at the size whose widest words ("NORMAL", "モノラル") fit the
+    // designed boxes.
     static constexpr Place kLevel[3] = {
         {"EASY", 192, 16, 33, 17}, {"NORMAL", 240, 16, 49, 17}, {"HARD", 304, 16, 33, 17}};
     static constexpr Place kLife[3] = {
@@ -88,7 +89,7 @@ void OptionsWindow::Layout() {
     for (int i = 0; i < 2; ++i) LayOut(Label2[i], kSound[i], i == 0);
     for (forms::Label* row : {&Label3[0], &Label3[1], &Label3[2], &Label4[0], &Label4[1],
                               &Label4[2], &Label2[0], &Label2[1]}) {
-        row->SetFont("ＭＳ Ｐゴシック", 9);
+        row->SetFont("ＭＳ Ｐゴシック", 8);
     }
 
     Frame1.Move(48 * kTwips, 184 * kTwips, 321 * kTwips, 57 * kTwips);
