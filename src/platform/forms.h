@@ -401,6 +401,9 @@ void SetInputSource(InputSource* source);
 
 // Simulates the window manager or the desktop (tests, the runner).
 void SimulateFocus(Form& form, bool focused);
+void SimulateMinimise(Form& form, bool minimised);
+// Queued like the real button: acted on by the next DoEvents, and ignored
+// while a modal window above this one has the keyboard.
 void SimulateCloseButton(Form& form);
 
 // --- Looking at what is shown ---------------------------------------------
