@@ -250,6 +250,9 @@ void WaitForEvents() {
 }
 
 void PostKey(int16_t key_code) {
+    // Behind whatever SDL has already received, so keys keep their order;
+    // pumping only queues, no handler runs here.
+    PumpSdl();
     TK().events.push_back(PendingEvent{PendingEvent::Kind::Key, key_code, 0, 0});
 }
 
