@@ -256,6 +256,9 @@ enum class BorderStyle {
 
 // A window. Derive from it, give the controls `this`, set the designed
 // values in Layout() and override the events the window handles.
+// Controls stack in the order the window declares them: the first lies on
+// top (a background image is declared last); frames and picture boxes lie
+// over labels and images.
 class Form {
 public:
     explicit Form(std::string name);
