@@ -137,6 +137,31 @@ TEST_F(TitleTest, TheMenuStopsAtItsEndsWithoutASound) {
     EXPECT_EQ(G.Scene, 2);
 }
 
+TEST_F(TitleTest, LoadGameAnswersWithItsMessageEveryTime) {
+    Script script;
+    std::vector<std::string> messages;
+    auto look = [&] { messages.push_back(screens_test::OpenMessageText()); };
+    double t = kMenuMs + 100;
+    script.Key(t, forms::vk::Down);
+    script.At(t + 1, [&] { Sounds(); });
+    for (int i = 0; i < 2; ++i) {
+        t += 100;
+        script.Key(t, forms::vk::Return);
+        script.At(t + 50, look);
+        script.At(t + 51, [&] { EXPECT_EQ(Plays(Sounds(), "kettei.wav"), 1); });
+        t += 100;
+        script.Key(t, forms::vk::Space);  // closes the box
+        script.At(t + 50, [] {
+            EXPECT_EQ(forms::TopmostWindow(), &Title);
+            EXPECT_EQ(Title.MenuIndex, 1);
+        });
+    }
+    script.Key(t + 100, forms::vk::Escape);
+    script.Start();
+    EXPECT_THROW(ShowTitle(), forms::ProgramEnded);
+    EXPECT_EQ(messages, (std::vector<std::string>{"そんなんないわ！", "そんなんないわ！"}));
+}
+
 TEST_F(TitleTest, NewGameLeavesQuietlyWithSceneThree) {
     // A tone a little over a second: the music restarts within a tick of
     // its end, never over itself.
