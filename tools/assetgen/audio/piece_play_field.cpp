@@ -96,12 +96,12 @@ Piece ComposePlayField() {
 
     // name, channel, program, volume, pan, reverb, chorus
     p.parts = {
-        {"lead", 0, 80, 96, 64, 48, 40, {}, {}},     // square lead
+        {"lead", 0, 80, 115, 64, 48, 40, {}, {}},     // square lead
         {"harmony", 1, 81, 60, 40, 48, 40, {}, {}},  // saw lead a third below
-        {"bass", 2, 36, 112, 64, 10, 0, {}, {}},     // slap bass
+        {"bass", 2, 36, 104, 64, 10, 0, {}, {}},     // slap bass
         {"guitar", 3, 27, 76, 94, 40, 24, {}, {}},   // clean guitar on the offbeats
-        {"pad", 4, 89, 58, 34, 70, 40, {}, {}},      // warm pad
-        {"brass", 5, 62, 88, 80, 50, 20, {}, {}},    // synth brass
+        {"pad", 4, 89, 74, 34, 70, 40, {}, {}},      // warm pad
+        {"brass", 5, 62, 100, 80, 50, 20, {}, {}},    // synth brass
         {"drums", 9, 0, 104, 64, 28, 0, {}, {}},
     };
     Part& lead = p.PartNamed("lead");
