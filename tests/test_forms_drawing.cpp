@@ -321,3 +321,38 @@ TEST_F(DrawingTest, TheDesktopShowsEveryWindowAtItsPlaceInStackingOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DrawingTest, ALabelRisingForAnHourKeepsItsExactPlace) {
+    // The staff roll's labels rise 38 twips every 100 ms for as long as it
+    // stays open.
+    struct Roll : forms::Form {
+        Roll() : Form("Ending") {
+            Timer1.OnTick = [this] {
+                Credit.SetTop(Credit.Top() - 38);
+                if (++ticks == 36000) Unload();
+            };
+        }
+        void Layout() override {
+            SetBackColor(forms::kBlack);
+            SetClientSize(100 * 15, 60 * 15);
+            Credit.SetFont("HG行書体", 14.25, true, true);
+            Credit.SetTransparent(true);
+            Credit.SetForeColor(forms::kWhite);
+            Credit.SetCaption("メインプログラマー");
+            Credit.Move(0, 27270, 3135, 495);
+            Timer1.SetInterval(100);
+        }
+        forms::Label Credit{this};
+        forms::Timer Timer1{this};
+        int ticks = 0;
+        float last_top = 0;
+        void Form_Unload() override { last_top = Credit.Top(); }
+    } roll;
+    roll.Show(true);
+    EXPECT_EQ(forms_test::NowMs(), 3'600'000u);
+    EXPECT_EQ(roll.last_top, 27270.0f - 38.0f * 36000);
+}
+
+}  // namespace

@@ -408,6 +408,20 @@ TEST_F(FormsTest, TheCloseButtonUnloadsOrEndsTheProgram) {
     field.Unload();
 }
 
+TEST_F(FormsTest, AWindowBeneathAModalWindowCannotBeClosed) {
+    TestWindow title("Title", 10), options("OP");
+    title.on_activate = [&] { options.Show(true); };
+    title.on_tick = [&] {
+        if (title.ticks.size() == 1) forms::SimulateCloseButton(title);    // disabled: nothing
+        if (title.ticks.size() == 2) forms::SimulateCloseButton(options);  // the top one closes
+        if (title.ticks.size() == 3) forms::SimulateCloseButton(title);    // now it is on top
+    };
+    title.Show(true);
+    EXPECT_EQ(options.unloads, 1);
+    EXPECT_EQ(title.unloads, 1);
+    EXPECT_EQ(title.ticks, Every(10, 30));
+}
+
 TEST_F(FormsTest, FocusLossesAreCountedPerWindow) {
     TestWindow w("Focus");
     w.Show(false);
@@ -422,6 +436,11 @@ TEST_F(FormsTest, FocusLossesAreCountedPerWindow) {
     forms::SimulateFocus(w, true);
     forms::SimulateFocus(w, false);
     EXPECT_EQ(forms::internal::FocusLossCount(h), 2u);
+    forms::SimulateMinimise(w, true);  // minimising counts as a loss too
+    EXPECT_TRUE(forms::internal::IsMinimised(h));
+    EXPECT_EQ(forms::internal::FocusLossCount(h), 3u);
+    forms::SimulateMinimise(w, false);
+    EXPECT_FALSE(forms::internal::IsMinimised(h));
     EXPECT_EQ(forms::internal::FocusLossCount(0), 0u);
     EXPECT_FALSE(forms::internal::HasFocus(h + 1000));
     EXPECT_EQ(forms::TopmostWindow(), &w);  // no modal window: the window shown last

@@ -276,11 +276,24 @@ bool Covers(const Match& match, const std::string& text) {
 }
 
 TTF_Font* FontFor(const FontSpec& spec, const std::string& text) {
+    // The same captions are drawn again at every repaint: remember the
+    // font chosen for each.
+    static auto* chosen = new std::unordered_map<std::string, TTF_Font*>;
+    std::string key = spec.face + '\x1F' + std::to_string(spec.points) + (spec.bold ? 'B' : '-') +
+                      (spec.italic ? 'I' : '-') + text;
+    if (auto it = chosen->find(key); it != chosen->end()) return it->second;
+    if (chosen->size() > 4096) chosen->clear();
     const int px = PixelSize(spec.points);
     Match m;
-    if (Find(spec.face, spec.bold, spec.italic, &m) && Covers(m, text)) return Open(m, px);
-    // The Japanese stand-in, with the style synthesised.
-    if (Find(kFallbackFamily, spec.bold, spec.italic, &m) && Covers(m, text)) return Open(m, px);
+    TTF_Font* font = nullptr;
+    if (Find(spec.face, spec.bold, spec.italic, &m) && Covers(m, text))
+        font = Open(m, px);
+    else if (Find(kFallbackFamily, spec.bold, spec.italic, &m) && Covers(m, text))
+        font = Open(m, px);  // the Japanese stand-in, with the style synthesised
+    if (font) {
+        chosen->emplace(std::move(key), font);
+        return font;
+    }
     throw Error("no installed font can show the text \"" + text + "\" (face \"" +
                 (spec.face.empty() ? std::string(kDefaultFace) : spec.face) +
                 "\"); the Japanese fonts of fonts-ipafont-gothic are needed");

@@ -29,8 +29,14 @@ constexpr int kFramePx = 3;
 constexpr int kCaptionPx = 19;
 
 // Twips to whole pixels, to the nearest (halves to even, as every position
-// of the program is rounded).
-inline int ToPx(double twips) { return static_cast<int>(std::nearbyint(twips / kTwipsPerPixel)); }
+// of the program is rounded). Far-off positions (a label that has risen
+// for hours) stay far off without overflowing.
+inline int ToPx(double twips) {
+    const double px = std::nearbyint(twips / kTwipsPerPixel);
+    if (!(px > -1e9)) return -1000000000;  // also NaN
+    if (px > 1e9) return 1000000000;
+    return static_cast<int>(px);
+}
 
 struct FontSpec {
     std::string face;  // as a layout writes it; empty: the default face

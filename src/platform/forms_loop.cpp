@@ -98,9 +98,17 @@ void DeliverInput(uint64_t now) {
     if (next && *next <= now) input->DeliverDue(now);
 }
 
+// A modal window disables every other window of the program, so their
+// close buttons do nothing while it is open.
+bool DisabledByModal(Form* f) {
+    for (Form* m : TK().modal)
+        if (VisibleForm(m)) return f != TopmostWindow();
+    return false;
+}
+
 void CloseRequested(intptr_t hwnd) {
     Form* f = FormByHwnd(hwnd);
-    if (!f || !f->IsLoaded()) return;
+    if (!f || !f->IsLoaded() || DisabledByModal(f)) return;
     if (ToolkitAccess::ClosesProgram(*f)) End();
     f->Unload();
 }
@@ -242,6 +250,9 @@ void WaitForEvents() {
 }
 
 void PostKey(int16_t key_code) {
+    // Behind whatever SDL has already received, so keys keep their order;
+    // pumping only queues, no handler runs here.
+    PumpSdl();
     TK().events.push_back(PendingEvent{PendingEvent::Kind::Key, key_code, 0, 0});
 }
 
@@ -259,6 +270,11 @@ void End() {
 void SimulateFocus(Form& form, bool focused) {
     if (!form.IsLoaded()) return;
     NoteFocus(form, focused);
+}
+
+void SimulateMinimise(Form& form, bool minimised) {
+    if (!form.IsLoaded()) return;
+    NoteMinimised(form, minimised);
 }
 
 void SimulateCloseButton(Form& form) {

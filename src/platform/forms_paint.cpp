@@ -140,6 +140,12 @@ void DrawControls(Form& form, Frame* container, SDL_Surface* target, int ox, int
             const SDL_Rect box = BoxOf(*c, ox, oy);
             if (box.w <= 0 || box.h <= 0) continue;
             const SDL_Rect old = ClipWithin(target, box);
+            SDL_Rect visible;
+            SDL_GetClipRect(target, &visible);
+            if (visible.w <= 0 || visible.h <= 0) {  // wholly outside: nothing to draw
+                SDL_SetClipRect(target, &old);
+                continue;
+            }
             if (label) DrawLabel(*label, target, box);
             if (image) DrawImage(*image, target, box);
             if (frame) DrawFrame(form, *frame, target, box);
