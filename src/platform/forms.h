@@ -62,6 +62,7 @@ public:
     Color PixelAt(int x, int y) const;
 
     struct Data;
+    explicit Picture(std::shared_ptr<Data> data) : data_(std::move(data)) {}
     const std::shared_ptr<Data>& data() const { return data_; }
 
 private:
@@ -240,6 +241,7 @@ public:
 
     Color back_color() const { return back_; }
     bool border() const { return border_; }
+    const std::string& caption() const { return caption_; }
 
 private:
     Color back_ = 0xC0C0C0;
@@ -254,6 +256,9 @@ enum class BorderStyle {
 
 // A window. Derive from it, give the controls `this`, set the designed
 // values in Layout() and override the events the window handles.
+// Controls stack in the order the window declares them: the first lies on
+// top (a background image is declared last); frames and picture boxes lie
+// over labels and images.
 class Form {
 public:
     explicit Form(std::string name);
@@ -399,6 +404,9 @@ void SetInputSource(InputSource* source);
 
 // Simulates the window manager or the desktop (tests, the runner).
 void SimulateFocus(Form& form, bool focused);
+void SimulateMinimise(Form& form, bool minimised);
+// Queued like the real button: acted on by the next DoEvents, and ignored
+// while a modal window above this one has the keyboard.
 void SimulateCloseButton(Form& form);
 
 // --- Looking at what is shown ---------------------------------------------

@@ -1,0 +1,140 @@
+// A folder of stand-in assets for tests that look at pixels: every sheet
+// is made of flat colours that say which sheet, cell or glyph a pixel came
+// from, and the level tables describe a small course of our own. Colours
+// are exact in 565 (red and blue multiples of 8, green of 4), so a shown
+// pixel can be compared with ddraw::ColorTo565 of the colour.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ddraw.h"
+
+namespace synthetic {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t Rgb(int r, int g, int b) {
+    return static_cast<uint32_t>(r | (g << 8) | (b << 16));  // 0x00BBGGRR
+}
+constexpr uint32_t kKeyWhite = Rgb(255, 255, 255);
+constexpr uint32_t kKeyBlack = Rgb(0, 0, 0);
+constexpr uint32_t kSky = Rgb(0, 0, 248);
+constexpr uint32_t kBuilding = Rgb(128, 128, 128);
+constexpr uint32_t kPanel = Rgb(32, 32, 32);
+constexpr uint32_t kReady = Rgb(248, 248, 0);
+constexpr uint32_t kGo = Rgb(248, 128, 0);
+constexpr uint32_t kEnd = Rgb(64, 0, 64);
+inline uint32_t Hero(int frame) { return Rgb(248, 40 * frame, 0); }
+inline uint32_t Glyph(int g) { return Rgb(8 * g + 8, 252, 8 * g + 8); }
+inline uint32_t Item(int kind) { return Rgb(200 + 8 * kind, 100, 200); }
+inline uint32_t PadColour(int kind) { return Rgb(0, 252, 64 + 8 * kind); }
+inline uint32_t Blast(int cell) { return Rgb(8 * cell + 8, 0, 248); }
+
+inline uint16_t Px(uint32_t colour) { return ddraw::ColorTo565(static_cast<int32_t>(colour)); }
+
+// Writes a 24-bit BMP whose pixel (x, y) is colour(x, y).
+inline void WriteBmp(const fs::path& path, int w, int h,
+                     const std::function<uint32_t(int, int)>& colour) {
+    const int stride = (w * 3 + 3) / 4 * 4;
+    std::vector<unsigned char> b(54 + static_cast<size_t>(stride) * static_cast<size_t>(h), 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (size_t i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, static_cast<uint32_t>(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(w));
+    put32(22, static_cast<uint32_t>(h));
+    b[26] = 1;
+    b[28] = 24;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t c = colour(x, y);
+            unsigned char* p = &b[54 + static_cast<size_t>(h - 1 - y) * static_cast<size_t>(stride) +
+                                  static_cast<size_t>(x) * 3];
+            p[0] = static_cast<unsigned char>(c >> 16);
+            p[1] = static_cast<unsigned char>(c >> 8);
+            p[2] = static_cast<unsigned char>(c);
+        }
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+// One level record as the files hold it (x in course units).
+struct Record {
+    float left, top, right, bottom;
+    int16_t kind = 0, taken = 0;
+};
+
+inline void WriteLevelFile(const fs::path& path, const std::vector<Record>& records) {
+    std::ofstream out(path, std::ios::binary);
+    for (const Record& r : records) {
+        out.write(reinterpret_cast<const char*>(&r.left), 4);
+        out.write(reinterpret_cast<const char*>(&r.top), 4);
+        out.write(reinterpret_cast<const char*>(&r.right), 4);
+        out.write(reinterpret_cast<const char*>(&r.bottom), 4);
+        out.write(reinterpret_cast<const char*>(&r.kind), 2);
+        out.write(reinterpret_cast<const char*>(&r.taken), 2);
+    }
+}
+
+// The course: building 1 carries the start for a long run (course x 0 to
+// 1000, roof at 450), fifteen buildings follow with gaps, and the last
+// starts at course 4740 and reaches past the end. Items lie far ahead,
+// out of view at the start.
+inline std::vector<Record> Buildings() {
+    std::vector<Record> b;
+    b.push_back({0, 450, 1000, 600});
+    for (int i = 0; i < 15; ++i) {
+        const float left = 1100.0f + 240.0f * static_cast<float>(i);
+        b.push_back({left, 420, left + 200, 600});
+    }
+    b.push_back({4740, 440, 5200, 600});
+    return b;
+}
+
+inline std::vector<Record> Items() {
+    std::vector<Record> items;
+    for (int i = 0; i < 33; ++i) {
+        const float left = 1200.0f + 100.0f * static_cast<float>(i);
+        items.push_back({left, 300, left + 32.0f / 3, 332, static_cast<int16_t>(i % 4), 0});
+    }
+    return items;
+}
+
+// Writes every sheet, the title pictures and the level tables into dir.
+inline void WriteAssets(const fs::path& dir) {
+    fs::create_directories(dir / "bmp");
+    fs::create_directories(dir / "data");
+    fs::create_directories(dir / "sound");
+    const fs::path bmp = dir / "bmp";
+    const std::vector<Record> buildings = Buildings();
+    WriteBmp(bmp / "kumo.bmp", 1800, 600, [](int, int) { return kSky; });
+    WriteBmp(bmp / "biru.bmp", 15000, 600, [&](int x, int y) {
+        for (const Record& r : buildings)
+            if (x >= r.left * 3 && x < r.right * 3 && y >= r.top) return kBuilding;
+        return kKeyWhite;
+    });
+    WriteBmp(bmp / "chara.bmp", 480, 96, [](int x, int) { return Hero(x / 96); });
+    WriteBmp(bmp / "kabe.bmp", 800, 100, [](int, int y) { return y < 20 ? kKeyWhite : kPanel; });
+    WriteBmp(bmp / "suji.bmp", 12, 288, [](int, int y) { return Glyph(y / 24); });
+    WriteBmp(bmp / "item.bmp", 128, 32, [](int x, int) { return Item(x / 32); });
+    WriteBmp(bmp / "jump.bmp", 48, 16, [](int x, int) { return PadColour(x / 16); });
+    WriteBmp(bmp / "ready_go.bmp", 1080, 133, [](int x, int) { return x < 540 ? kReady : kGo; });
+    WriteBmp(bmp / "end.bmp", 800, 600, [](int, int) { return kEnd; });
+    WriteBmp(bmp / "baku.bmp", 768, 192, [](int x, int y) { return Blast(x / 96 + 8 * (y / 96)); });
+    WriteBmp(bmp / "mozi.bmp", 200, 60, [](int x, int) { return x % 20 < 10 ? Rgb(64, 0, 0) : kKeyWhite; });
+    WriteBmp(bmp / "mask.bmp", 200, 60, [](int x, int) { return x % 20 < 10 ? kKeyWhite : kKeyBlack; });
+    WriteBmp(bmp / "back(1).bmp", 480, 150, [](int, int) { return Rgb(0, 64, 128); });
+    WriteLevelFile(dir / "data" / "biru.dat", buildings);
+    WriteLevelFile(dir / "data" / "item.dat", Items());
+}
+
+}  // namespace synthetic

@@ -1,0 +1,430 @@
+// The play field run in-process on virtual time against stand-in assets of
+// flat colours: what each pass shows (read back from the shown frame's
+// pixels), which keys act when, the score, clock and lives on the panel,
+// copies that do not fit, and the display lost and regained.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#ifdef ROOFRIDER_PROGRAM_COMPLETE
+
+#include <climits>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "core/game_state.h"
+#include "core/game_window.h"
+#include "display/surfaces.h"
+#include "game/level.h"
+#include "game/scrolling.h"
+#include "platform/basic.h"
+#include "platform/clock.h"
+#include "platform/ddraw.h"
+#include "platform/files.h"
+#include "platform/forms.h"
+#include "platform/winmm.h"
+#include "synthetic_assets.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using synthetic::Px;
+
+// Thrown from the pass hook to leave the play loop; not a std::exception,
+// so the frame's own error handling never catches it.
+struct StopPlay {};
+
+// Calls a function at a virtual time while the toolkit waits or runs its
+// events (a player's hand on the desktop).
+class TimedAction : public forms::InputSource {
+public:
+    TimedAction(uint64_t at_us, std::function<void()> action) : at_us_(at_us), action_(std::move(action)) {}
+    std::optional<uint64_t> NextEventUs() override {
+        if (done_) return std::nullopt;
+        return at_us_;
+    }
+    void DeliverDue(uint64_t now_us) override {
+        if (!done_ && now_us >= at_us_) {
+            done_ = true;
+            action_();
+        }
+    }
+    void OnIdle(uint64_t) override {}
+
+private:
+    uint64_t at_us_;
+    std::function<void()> action_;
+    bool done_ = false;
+};
+
+struct Outcome {
+    int passes = 0;
+    bool ended = false;  // the program's end statement ran
+};
+
+class PlayField : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = fs::temp_directory_path() / ("roofrider-play-" + std::to_string(getpid()));
+        synthetic::WriteAssets(dir_);
+    }
+    static void TearDownTestSuite() { fs::remove_all(dir_); }
+
+    void SetUp() override {
+        platform::clock::UseVirtualTime(true);
+        platform::clock::SetTimeGetTimeOffset(0);
+        // A new grid for the 60 Hz pace on the new virtual clock.
+        ddraw::SetFramePacing(false);
+        ddraw::SetFramePacing(true);
+        forms::Initialise(true);
+        forms::SetEndHandler([] { throw forms::ProgramEnded{"Game", 0}; });
+        platform::files::SetProgramDirectoryOverride(dir_.string());
+        G = GameState{};
+        basic::ResetRnd();
+        LoadLevelFiles();
+        ResetGame();
+        G.Scene = 3;
+    }
+    void TearDown() override {
+        OnPlayLoopPass = nullptr;
+        OnFinish = nullptr;
+        forms::SetInputSource(nullptr);
+        if (Game.IsLoaded()) Game.Unload();
+        D = DisplayState{};
+        platform::clock::SetTimeGetTimeOffset(0);
+        platform::files::SetProgramDirectoryOverride("");
+    }
+
+    // Runs the play field; after each pass `step` sees the pass number and
+    // may look, change the state or post keys; returning false stops.
+    Outcome Run(const std::function<bool(int)>& step, int max_passes = 2000) {
+        Outcome out;
+        OnPlayLoopPass = [&] {
+            ++out.passes;
+            if (out.passes > max_passes || !step(out.passes)) throw StopPlay{};
+        };
+        try {
+            Game.Show(true);
+        } catch (const StopPlay&) {
+        } catch (const forms::ProgramEnded&) {
+            out.ended = true;
+        }
+        return out;
+    }
+
+    static uint16_t Shown(int x, int y) {
+        const std::vector<uint16_t> frame = ddraw::ShownFrame();
+        return frame.at(static_cast<size_t>(y) * 800 + static_cast<size_t>(x));
+    }
+    // The glyph shown in cell i (0 rightmost) of a digit row at y, or -1.
+    static int GlyphAt(int cell, int y) {
+        const int x = 13 * (7 - cell) + 100 + 6;
+        for (int g = 0; g < 12; ++g)
+            if (Shown(x, y) == Px(synthetic::Glyph(g))) return g;
+        return -1;
+    }
+    static int ScoreGlyph(int cell) { return GlyphAt(cell, 575); }  // below the clock row
+    static int ClockGlyph(int cell) { return GlyphAt(cell, 540); }
+    static int LivesGlyph(int x) {
+        for (int g = 0; g < 12; ++g)
+            if (Shown(x + 6, 590) == Px(synthetic::Glyph(g))) return g;
+        return -1;
+    }
+
+    static fs::path dir_;
+};
+
+fs::path PlayField::dir_;
+
+TEST_F(PlayField, ReadyThenGoThenTheClockFromFrame200) {
+    std::vector<uint16_t> ready_go(202), clock_cell(202);
+    Run([&](int pass) {
+        ready_go[static_cast<size_t>(pass)] = Shown(300, 150);
+        clock_cell[static_cast<size_t>(pass)] = static_cast<uint16_t>(ClockGlyph(0) + 1);
+        return pass < 201;
+    });
+    for (int pass : {1, 139}) EXPECT_EQ(ready_go[static_cast<size_t>(pass)], Px(synthetic::kReady)) << pass;
+    for (int pass : {140, 199}) EXPECT_EQ(ready_go[static_cast<size_t>(pass)], Px(synthetic::kGo)) << pass;
+    EXPECT_EQ(ready_go[200], Px(synthetic::kSky));
+    EXPECT_EQ(clock_cell[199], 0) << "no clock before frame 200";
+    EXPECT_NE(clock_cell[200], 0) << "the clock from frame 200";
+}
+
+TEST_F(PlayField, LayersFallInTheirPlaces) {
+    Run([&](int pass) { return pass < 210; });
+    EXPECT_EQ(Shown(148, 300), Px(synthetic::kSky));
+    EXPECT_EQ(Shown(148, 400), Px(synthetic::Hero(0))) << "the hero over the course";
+    EXPECT_EQ(Shown(300, 470), Px(synthetic::kBuilding));
+    EXPECT_EQ(Shown(400, 560), Px(synthetic::kPanel));
+    EXPECT_EQ(Shown(400, 505), Px(synthetic::kBuilding)) << "the panel's keyed top rows";
+    EXPECT_EQ(ScoreGlyph(0), 0);
+    EXPECT_EQ(ScoreGlyph(1), -1) << "no leading zeros";
+    EXPECT_EQ(LivesGlyph(180), 4);
+    EXPECT_EQ(ClockGlyph(2), 11) << "the separator";
+}
+
+TEST_F(PlayField, KeysDuringTheStartAreIgnoredAndEscEndsThePlayAfterIt) {
+    Outcome early = Run([&](int pass) {
+        if (pass == 100) forms::PostKey(forms::vk::Escape);
+        if (pass == 100) forms::PostKey(32);
+        return pass < 150;
+    });
+    EXPECT_FALSE(early.ended);
+    EXPECT_EQ(G.Pads[0].State, 0);
+    TearDown();
+    SetUp();
+    Outcome later = Run([&](int pass) {
+        if (pass == 210) forms::PostKey(forms::vk::Escape);
+        return pass < 300;
+    });
+    EXPECT_TRUE(later.ended);
+    EXPECT_EQ(later.passes, 210);
+}
+
+TEST_F(PlayField, EscIsIgnoredWhileSlidingDashingWithAPadUpOrFrozen) {
+    const std::vector<std::function<void()>> busy = {
+        [] { G.PlayerState = 3; },
+        [] { G.PlayerState = 4; },
+        [] { G.PadInFlight = 1; },
+        [] { G.RespawnDelay = 50; },
+    };
+    for (size_t i = 0; i < busy.size(); ++i) {
+        if (i > 0) {
+            TearDown();
+            SetUp();
+        }
+        Outcome out = Run([&](int pass) {
+            if (pass == 210) {
+                busy[i]();
+                forms::PostKey(forms::vk::Escape);
+            }
+            return pass < 212;
+        });
+        EXPECT_FALSE(out.ended) << "case " << i;
+    }
+}
+
+TEST_F(PlayField, GameOverShowsTheEndPictureAndAnyKeyEnds) {
+    Outcome out = Run([&](int pass) {
+        if (pass == 210) {
+            G.PlayPhase = 2;
+            G.Lives = 0;
+            G.RespawnDelay = 200;
+        }
+        if (pass == 212) {
+            EXPECT_EQ(Shown(10, 10), Px(synthetic::kEnd));
+            EXPECT_EQ(Shown(400, 560), Px(synthetic::kEnd)) << "nothing but the end picture";
+            forms::PostKey('Q');
+        }
+        return pass < 300;
+    });
+    EXPECT_TRUE(out.ended);
+    EXPECT_EQ(out.passes, 212);
+}
+
+TEST_F(PlayField, StartFramesStopAtTheirLimitOnTheEndPicture) {
+    Run([&](int pass) {
+        if (pass == 210) {
+            G.PlayPhase = 2;
+            G.StartFrames = 32760;
+        }
+        return pass < 230;
+    });
+    EXPECT_EQ(G.StartFrames, 32767);
+}
+
+TEST_F(PlayField, ThrowsTakeTheFirstFreeSlotAndNothingWhenAllAreUsed) {
+    Run([&](int pass) {
+        if (pass == 210) {
+            G.Pads[0].State = 2;
+            forms::PostKey('N');
+        }
+        if (pass == 211) {
+            EXPECT_EQ(G.Pads[1].State, 1);
+            EXPECT_EQ(G.Pads[1].Kind, 1);
+            EXPECT_EQ(G.PadInFlight, 1);
+            G.PadInFlight = 0;
+            G.Pads[1].State = 2;
+            G.Pads[2].State = 2;
+            forms::PostKey('M');
+        }
+        return pass < 212;
+    });
+    EXPECT_EQ(G.PadInFlight, 0);
+    EXPECT_EQ(G.Pads[1].Kind, 1);
+}
+
+TEST_F(PlayField, DashNeedsAnAirborneHeroPastSixtyDegreesOnceAJump) {
+    struct Case {
+        Integer state;
+        Single angle;
+        Integer used;
+        bool dashes;
+    };
+    const Case cases[] = {{1, 61, 0, true}, {1, 60, 0, false}, {0, 90, 0, false},
+                          {1, 180, 0, true}, {1, 90, 1, false}, {2, 90, 0, false}};
+    for (const Case& c : cases) {
+        G.StartFrames = 200;
+        G.PlayerState = c.state;
+        G.JumpAngle = c.angle;
+        G.DashUsed = c.used;
+        G.ScrollSpeed = 5;
+        G.CloudSpeed = 1;
+        G.DashFrame = 7;
+        Game.Form_KeyDown(86, 0);
+        EXPECT_EQ(G.PlayerState == 4, c.dashes) << c.state << " " << c.angle << " " << c.used;
+        if (c.dashes) {
+            EXPECT_EQ(G.ScrollSpeed, static_cast<float>(5 * 1.8));
+            EXPECT_EQ(G.DashFrame, 0);
+            EXPECT_EQ(G.PlayerFrame, 4);
+            EXPECT_EQ(G.DashTimer, 40);
+            EXPECT_EQ(G.DashUsed, 1);
+            EXPECT_EQ(G.CloudSpeed, 2);
+        } else {
+            EXPECT_EQ(G.ScrollSpeed, 5.0f);
+        }
+    }
+}
+
+TEST_F(PlayField, CopiesThatDoNotFitAreSkippedAndTheFrameGoesOn) {
+    size_t flips_before = 0;
+    Run([&](int pass) {
+        if (pass == 209) flips_before = ddraw::FlipTimesUs().size();
+        if (pass == 210) {
+            G.PlayerState = 3;  // sliding: the simulation moves him on
+            G.PlayerY = 530;    // the hero's copy reaches below the screen
+            G.Pads[0] = Pad{0, -2, 505, 16, 16, 2, 0, 2, 1};  // going off the left edge
+            G.Score = 12345;
+            G.Lives = 12;
+        }
+        return pass < 212;
+    });
+    EXPECT_EQ(ddraw::FlipTimesUs().size() - flips_before, 3u) << "passes 210 to 212 flipped";
+    EXPECT_EQ(Shown(148, 560), Px(synthetic::kPanel)) << "the hero was not drawn";
+    EXPECT_EQ(Shown(2, 510), Px(synthetic::kPanel)) << "the pad was not drawn";
+    for (int cell = 0; cell < 5; ++cell) EXPECT_EQ(ScoreGlyph(cell), 5 - cell);
+    EXPECT_EQ(ScoreGlyph(5), -1);
+    EXPECT_EQ(LivesGlyph(180), 2);
+    EXPECT_EQ(LivesGlyph(167), 1);
+    EXPECT_EQ(ClockGlyph(2), 11) << "the clock still ran";
+}
+
+TEST_F(PlayField, LivesAreShownInFull) {
+    for (int lives : {9, 10, 99}) {
+        Run([&](int pass) {
+            if (pass == 205) G.Lives = static_cast<Integer>(lives);
+            return pass < 206;
+        });
+        EXPECT_EQ(LivesGlyph(180), lives % 10) << lives;
+        EXPECT_EQ(LivesGlyph(167), lives >= 10 ? lives / 10 : -1) << lives;
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(PlayField, ScoreShowsItsEightLowestDigits) {
+    Run([&](int pass) {
+        if (pass == 205) G.Score = 100000007;
+        return pass < 206;
+    });
+    EXPECT_EQ(ScoreGlyph(0), 7);
+    for (int cell = 1; cell < 8; ++cell) EXPECT_EQ(ScoreGlyph(cell), 0) << cell;
+    EXPECT_EQ(G.ScoreDigits[7], 0);
+}
+
+TEST_F(PlayField, ClockShowsMinutesOnlyOnceAWholeMinuteHasPassed) {
+    Run([&](int pass) {
+        const Long now = static_cast<Long>(winmm::timeGetTime());
+        if (pass == 205) G.ClockStart = now - 59990;
+        if (pass == 206) {
+            EXPECT_EQ(G.ClockMinutes, 0);
+            EXPECT_EQ(G.ClockSeconds, 59);
+            EXPECT_EQ(G.ClockCentis, 99);
+            EXPECT_EQ(ClockGlyph(6), -1);
+            EXPECT_EQ(ClockGlyph(7), -1);
+            EXPECT_EQ(ClockGlyph(4), 5);
+            EXPECT_EQ(ClockGlyph(0), 9);
+            G.ClockStart = now - 60000;
+        }
+        return pass < 207;
+    });
+    EXPECT_EQ(G.ClockMinutes, 1);
+    EXPECT_EQ(G.ClockSeconds, 0);
+    EXPECT_EQ(ClockGlyph(7), 0) << "a leading zero";
+    EXPECT_EQ(ClockGlyph(6), 1);
+    EXPECT_EQ(ClockGlyph(5), 11);
+    EXPECT_EQ(ClockGlyph(4), 0);
+    EXPECT_EQ(ClockGlyph(0), 0);
+}
+
+TEST_F(PlayField, ClockStaysRightAcrossTheCounterWrap) {
+    // Pass 199 is drawn 198 frames (3300 ms) into the play: the counter
+    // then reads 2^32 - 1000 and wraps a second later.
+    platform::clock::SetTimeGetTimeOffset(static_cast<uint32_t>(0x100000000ULL - 4300));
+    Run([&](int pass) { return pass < 400; });
+    EXPECT_GT(static_cast<uint32_t>(G.ClockStart), 0xFFFF0000u) << "started before the wrap";
+    EXPECT_LT(static_cast<uint32_t>(G.ClockNow), 0x10000u) << "read after the wrap";
+    EXPECT_EQ(G.ClockMinutes, 0);
+    // Pass 400 is drawn 201 frames after pass 199: 3350 ms.
+    EXPECT_EQ(G.ClockSeconds, 3);
+    EXPECT_NEAR(G.ClockCentis, 35, 1);
+}
+
+TEST_F(PlayField, LostDisplayPausesThePlayAndComesBackWithItsPicturesReloaded) {
+    const fs::path cloud = dir_ / "bmp" / "kumo.bmp";
+    std::optional<TimedAction> regain;
+    int passes_while_away = -1;
+    Integer frames_when_lost = 0;
+    uint64_t lost_at_ms = 0, back_at_ms = 0;
+    Run([&](int pass) {
+        if (pass == 50) {
+            frames_when_lost = G.StartFrames;
+            lost_at_ms = platform::clock::NowMs();
+            forms::SimulateFocus(Game, false);
+            // While away the sky picture changes on disk; it must be reloaded.
+            synthetic::WriteBmp(cloud, 1800, 600, [](int, int) { return synthetic::kEnd; });
+            regain.emplace(platform::clock::NowUs() + 2000000, [&] {
+                back_at_ms = platform::clock::NowMs();
+                forms::SimulateFocus(Game, true);
+            });
+            forms::SetInputSource(&*regain);
+        }
+        if (pass == 51) passes_while_away = G.StartFrames - frames_when_lost;
+        return pass < 52;
+    });
+    synthetic::WriteBmp(cloud, 1800, 600, [](int, int) { return synthetic::kSky; });
+    EXPECT_EQ(passes_while_away, 1) << "the world stood still while the display was away";
+    EXPECT_GE(back_at_ms - lost_at_ms, 2000u);
+    EXPECT_EQ(Shown(600, 50), Px(synthetic::kEnd)) << "the sheets were loaded again";
+}
+
+TEST_F(PlayField, AFailedReloadIsTriedAgainEachFrameAndEveryPassKeepsThePace) {
+    const fs::path cloud = dir_ / "bmp" / "kumo.bmp";
+    const fs::path hidden = dir_ / "bmp" / "kumo.hidden";
+    std::optional<TimedAction> regain;
+    std::vector<uint64_t> pass_ms;
+    Run([&](int pass) {
+        pass_ms.push_back(platform::clock::NowUs());
+        if (pass == 20) {
+            forms::SimulateFocus(Game, false);
+            fs::rename(cloud, hidden);
+            regain.emplace(platform::clock::NowUs() + 100000, [] { forms::SimulateFocus(Game, true); });
+            forms::SetInputSource(&*regain);
+        }
+        if (pass == 30) fs::rename(hidden, cloud);
+        return pass < 40;
+    });
+    if (fs::exists(hidden)) fs::rename(hidden, cloud);
+    ASSERT_EQ(pass_ms.size(), 40u);
+    for (size_t i = 22; i < pass_ms.size(); ++i) {
+        EXPECT_NEAR(static_cast<double>(pass_ms[i] - pass_ms[i - 1]), 1e6 / 60, 2) << "pass " << i + 1;
+    }
+    EXPECT_EQ(Shown(600, 50), Px(synthetic::kSky)) << "the reload succeeded once the file was back";
+    EXPECT_EQ(Shown(148, 400), Px(synthetic::Hero(0)));
+}
+
+}  // namespace
+
+#endif  // ROOFRIDER_PROGRAM_COMPLETE
