@@ -96,14 +96,6 @@ void FadeEdges(Signal& s, int rate, double in_ms, double out_ms) {
     for (int i = 0; i < out; ++i) s[n - 1 - i] *= 0.5 - 0.5 * std::cos(kPi * i / out);
 }
 
-void TrimTail(Signal& s, int rate, double floor, double keep_ms) {
-    const double limit = Peak(s) * floor;
-    std::size_t last = 0;
-    for (std::size_t i = 0; i < s.size(); ++i)
-        if (std::fabs(s[i]) > limit) last = i;
-    s.resize(std::min(s.size(), last + 1 + static_cast<std::size_t>(Samples(keep_ms / 1000.0, rate))));
-}
-
 double Peak(const Signal& s) {
     double peak = 0;
     for (double x : s) peak = std::max(peak, std::fabs(x));

@@ -85,9 +85,6 @@ int Samples(double seconds, int rate);
 
 // Raised-cosine fades over the first and last milliseconds.
 void FadeEdges(Signal& s, int rate, double in_ms, double out_ms);
-// Drops the tail quieter than `floor` (relative to the peak), keeping
-// `keep_ms` after the last louder sample.
-void TrimTail(Signal& s, int rate, double floor, double keep_ms);
 // Largest absolute sample.
 double Peak(const Signal& s);
 // Scales so that the largest absolute sample is `db` dBFS.

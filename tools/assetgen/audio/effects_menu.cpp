@@ -1,5 +1,6 @@
 // The chimes and blips of the menus and the start: FM bells and short
 // tuned tones (see effects.h).
+#include <algorithm>
 #include <cmath>
 
 #include "effects.h"
@@ -18,7 +19,9 @@ Signal FmBell(double freq, double seconds, double ratio, double index, double de
     Signal out(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         const double t = static_cast<double>(i) / kRate;
-        const double env = AttackDecay(t, 0.002, decay);
+        // Released over the last 15 ms, so a bell cut short does not click.
+        const double release = std::min(1.0, (n - 1 - i) / (0.015 * kRate));
+        const double env = AttackDecay(t, 0.002, decay) * release;
         // The bright strike fades faster than the tone.
         const double depth = index * (0.2 + 0.8 * std::exp(-t / (decay * 0.35)));
         const double mod = std::sin(kTwoPi * freq * ratio * t);
@@ -70,6 +73,8 @@ Signal StartChime() {
         const double env = SmoothStep(t, 0, 0.25) * (1 - SmoothStep(t, 0.25, 0.15));
         out[static_cast<std::size_t>(i)] += 0.12 * env * sweep.Process(random.Bipolar());
     }
+    // The ring dies away rather than stopping.
+    FadeEdges(out, kRate, 0, 400);
     return out;
 }
 

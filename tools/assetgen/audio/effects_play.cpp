@@ -109,6 +109,7 @@ Signal DashWhoosh() {
         out[static_cast<std::size_t>(i)] =
             env * (air + 0.18 * thrust + 0.04 * std::sin(whistle_phase));
     }
+    FadeEdges(out, kRate, 0, 150);
     return out;
 }
 
@@ -146,6 +147,7 @@ Signal Blast() {
         const double mix = 0.3 * zap + 0.9 * boom + 0.7 * rumble + 1.4 * crackle;
         out[static_cast<std::size_t>(i)] = std::tanh(1.2 * mix);
     }
+    FadeEdges(out, kRate, 0, 300);
     return out;
 }
 

@@ -65,10 +65,11 @@ bool InspectWav(const std::string& wav_path, const std::string& png_path, std::s
     for (const Signal& c : audio.channels)
         for (std::size_t i = 0; i < frames; ++i) mono[i] += c[i] / static_cast<double>(audio.channels.size());
 
-    constexpr int kWindow = 2048;
+    // Short sounds get a shorter window and more columns a second.
+    const int kWindow = frames < static_cast<std::size_t>(audio.rate) * 3 ? 1024 : 2048;
     constexpr int kHeight = 300;
     constexpr int kLevelHeight = 80;
-    const int width = static_cast<int>(std::clamp<std::size_t>(frames / 256, 1, 1600));
+    const int width = static_cast<int>(std::clamp<std::size_t>(frames / (kWindow == 1024 ? 48 : 256), 1, 1600));
     const int height = kHeight + kLevelHeight;
     std::vector<uint8_t> rgb(static_cast<std::size_t>(width) * height * 3, 0);
     const double nyquist = audio.rate / 2.0;

@@ -96,12 +96,13 @@ Piece ComposePlayField() {
 
     // name, channel, program, volume, pan, reverb, chorus
     p.parts = {
-        {"lead", 0, 80, 96, 64, 48, 40, {}, {}},     // square lead
+        {"lead", 0, 80, 115, 64, 48, 40, {}, {}},     // square lead
         {"harmony", 1, 81, 60, 40, 48, 40, {}, {}},  // saw lead a third below
-        {"bass", 2, 36, 112, 64, 10, 0, {}, {}},     // slap bass
+        {"bass", 2, 36, 104, 64, 10, 0, {}, {}},     // slap bass
         {"guitar", 3, 27, 76, 94, 40, 24, {}, {}},   // clean guitar on the offbeats
-        {"pad", 4, 89, 58, 34, 70, 40, {}, {}},      // warm pad
-        {"brass", 5, 62, 88, 80, 50, 20, {}, {}},    // synth brass
+        {"pad", 4, 89, 74, 34, 70, 40, {}, {}},      // warm pad
+        {"brass", 5, 62, 100, 80, 50, 20, {}, {}},    // synth brass
+        {"bells", 6, 9, 127, 30, 60, 0, {}, {}},      // glockenspiel
         {"drums", 9, 0, 104, 64, 28, 0, {}, {}},
     };
     Part& lead = p.PartNamed("lead");
@@ -110,6 +111,7 @@ Piece ComposePlayField() {
     Part& guitar = p.PartNamed("guitar");
     Part& pad = p.PartNamed("pad");
     Part& brass = p.PartNamed("brass");
+    Part& bells = p.PartNamed("bells");
     Part& drums = p.PartNamed("drums");
     const int64_t bar = p.TicksPerBar();
     auto at = [&](int bar_number) { return p.BarTick(bar_number); };
@@ -122,6 +124,8 @@ Piece ComposePlayField() {
     AddBars(lead, p, a3, 8, hook_first + kHookHome, 102);
     AddBars(lead, p, a4, 8, std::string(kHookFirstHalf) + kHookTurnaround, 104);
     AddBars(brass, p, breakdown, 8, kBreakdownTune, 96);
+    // The third time the hook comes round, bells sparkle an octave above.
+    AddBars(bells, p, a3, 8, hook_first + kHookHome, 114, 12);
     // Thirds below the hook the second and the last time.
     for (const Note& n : lead.notes) {
         const bool second = n.tick >= at(a2) && n.tick < at(bridge);
@@ -171,6 +175,7 @@ Piece ComposePlayField() {
     Humanise(guitar, 0xB64, 6, 8, bar);
     Humanise(pad, 0xB65, 0, 4, bar);
     Humanise(brass, 0xB66, 5, 6, bar);
+    Humanise(bells, 0xB68, 4, 6, bar);
     Humanise(drums, 0xB67, 3, 8, bar);
     for (Part& part : p.parts) Tidy(part, p.EndTick());
     return p;

@@ -55,13 +55,13 @@ Piece ComposeStaffRoll() {
 
     // name, channel, program, volume, pan, reverb, chorus
     p.parts = {
-        {"piano", 0, 0, 104, 58, 60, 0, {}, {}},
-        {"piano2", 1, 0, 84, 70, 60, 0, {}, {}},
-        {"strings", 2, 49, 74, 40, 80, 0, {}, {}},
-        {"violins", 3, 48, 92, 84, 70, 0, {}, {}},
+        {"piano", 0, 0, 127, 58, 60, 0, {}, {}},
+        {"piano2", 1, 0, 110, 70, 60, 0, {}, {}},
+        {"strings", 2, 49, 94, 40, 80, 0, {}, {}},
+        {"violins", 3, 48, 72, 84, 70, 0, {}, {}},
         {"bass", 4, 32, 96, 60, 30, 0, {}, {}},
         {"horns", 5, 60, 78, 46, 70, 0, {}, {}},
-        {"drums", 9, 40, 78, 64, 40, 0, {}, {}},  // the brush kit
+        {"drums", 9, 40, 90, 64, 40, 0, {}, {}},  // the brush kit
     };
     Part& piano = p.PartNamed("piano");
     Part& piano2 = p.PartNamed("piano2");
@@ -75,12 +75,12 @@ Piece ComposeStaffRoll() {
 
     // The tune: piano, then violins, then both (the violins an octave
     // below) in B and the ending.
-    AddBars(piano, p, a1, 8, std::string(kTuneOpening) + kTuneRest, 84);
+    AddBars(piano, p, a1, 8, std::string(kTuneOpening) + kTuneRest, 112);
     AddBars(violins, p, a2, 8, std::string(kTuneOpening) + kTuneOnward, 84);
     AddBars(violins, p, b, 8, kBridge, 88, -12);
-    AddBars(piano, p, b, 8, kBridge, 84);
+    AddBars(piano, p, b, 8, kBridge, 104);
     AddBars(violins, p, ending, 4, kEnding, 88, -12);
-    AddBars(piano, p, ending, 4, kEnding, 84);
+    AddBars(piano, p, ending, 4, kEnding, 104);
 
     // Broken chords under the piano's tune and the violins'; struck chords
     // on every beat in B; the last chord spread upwards and let ring.

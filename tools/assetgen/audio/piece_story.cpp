@@ -53,12 +53,12 @@ Piece ComposeStory() {
 
     // name, channel, program, volume, pan, reverb, chorus
     p.parts = {
-        {"vibes", 0, 11, 100, 72, 60, 10, {}, {}},
+        {"vibes", 0, 11, 110, 72, 60, 10, {}, {}},
         {"epiano", 1, 4, 82, 50, 50, 30, {}, {}},
-        {"strings", 2, 48, 66, 40, 80, 20, {}, {}},
+        {"strings", 2, 48, 48, 40, 80, 20, {}, {}},
         {"bassoon", 3, 70, 96, 60, 30, 0, {}, {}},
-        {"pizz", 4, 45, 78, 90, 50, 0, {}, {}},
-        {"drums", 9, 40, 70, 64, 40, 0, {}, {}},  // the brush kit
+        {"pizz", 4, 45, 110, 90, 50, 0, {}, {}},
+        {"drums", 9, 40, 100, 64, 40, 0, {}, {}},  // the brush kit
     };
     Part& vibes = p.PartNamed("vibes");
     Part& epiano = p.PartNamed("epiano");

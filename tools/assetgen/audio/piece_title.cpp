@@ -43,13 +43,13 @@ Piece ComposeTitle() {
 
     // name, channel, program, volume, pan, reverb, chorus
     p.parts = {
-        {"trumpet", 0, 56, 112, 64, 50, 0, {}, {}},
+        {"trumpet", 0, 56, 127, 64, 50, 0, {}, {}},
         {"horns", 1, 60, 84, 44, 60, 0, {}, {}},
-        {"brass", 2, 61, 92, 84, 50, 0, {}, {}},
+        {"brass", 2, 61, 120, 84, 50, 0, {}, {}},
         {"tuba", 3, 58, 100, 60, 30, 0, {}, {}},
         {"timpani", 4, 47, 100, 70, 50, 0, {}, {}},
-        {"strings", 5, 48, 72, 30, 70, 0, {}, {}},
-        {"glocken", 6, 9, 64, 96, 60, 0, {}, {}},
+        {"strings", 5, 48, 54, 30, 70, 0, {}, {}},
+        {"glocken", 6, 9, 127, 96, 60, 0, {}, {}},
         {"drums", 9, 48, 100, 64, 40, 0, {}, {}},  // the orchestra kit
     };
     Part& trumpet = p.PartNamed("trumpet");
@@ -68,8 +68,8 @@ Piece ComposeTitle() {
     AddBars(trumpet, p, answer, 4, kAnswer, 104);
     AddBars(trumpet, p, cadence, 2, kCadence, 110);
     // The glockenspiel doubles the answer and the cadence an octave up.
-    AddBars(glocken, p, answer, 4, kAnswer, 70, 12);
-    AddBars(glocken, p, cadence, 2, kCadence, 76, 12);
+    AddBars(glocken, p, answer, 4, kAnswer, 100, 12);
+    AddBars(glocken, p, cadence, 2, kCadence, 104, 12);
 
     // The call: the section answers the trumpet's notes, then holds.
     AddStabs(brass, p, at(call), at(march), "XxX---x-x-x-x---", {58, 72}, 96);

@@ -1,8 +1,9 @@
 // A small voice synthesiser (see voice.h).
 //
 // The voiced sound is additive: harmonic k of the fundamental gets the
-// source's k^-tilt times the formant envelope at k·f0, so the vowel stays
-// clean however the pitch moves. Breath noise goes through resonators at
+// source's k^-tilt times the formant envelope at k·f0 (the sum of the four
+// resonances' magnitude curves), so the vowel stays clean however the
+// pitch moves. Breath noise goes through resonators at
 // the same formants, which is what makes an "h" sound like the vowel after
 // it.
 #include "voice.h"
@@ -56,7 +57,7 @@ Signal SynthesiseSyllable(const Syllable& s, int rate) {
                 double envelope = 0.015;
                 for (int j = 0; j < 4; ++j) {
                     const double x = (f - formant[j]) / (width[j] / 2);
-                    envelope += kFormantGain[j] / (1 + x * x);
+                    envelope += kFormantGain[j] / std::sqrt(1 + x * x);
                 }
                 voiced += std::pow(k, -s.tilt) * envelope * std::sin(k * phase);
             }

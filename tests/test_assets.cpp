@@ -1,0 +1,347 @@
+// The generated pictures and level tables: sizes, cells, colour keys, the
+// sky's wrap, the course's limits, the roofs in the picture against the
+// table, the embedded pictures, and that the generator is deterministic.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "screens/embedded_pictures.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0x000000;
+
+Bytes ReadBytes(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+uint32_t Little(const Bytes& b, size_t at, int n) {
+    uint32_t v = 0;
+    for (int i = n - 1; i >= 0; --i) v = (v << 8) | b[at + i];
+    return v;
+}
+
+// A 24-bit BMP, top row first; width 0 when the bytes are not one.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> px;
+    uint32_t At(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
+};
+
+Picture Decode(const Bytes& b, std::string* why) {
+    Picture p;
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return *why = "not a BMP", p;
+    if (Little(b, 28, 2) != 24 || Little(b, 30, 4) != 0) return *why = "not 24-bit BI_RGB", p;
+    if (Little(b, 2, 4) != b.size()) return *why = "file size field is wrong", p;
+    int w = static_cast<int>(Little(b, 18, 4)), h = static_cast<int>(Little(b, 22, 4));
+    size_t offset = Little(b, 10, 4), stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
+    if (w <= 0 || h <= 0 || offset + stride * h > b.size()) return *why = "bad size", p;
+    p.width = w;
+    p.height = h;
+    p.px.resize(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* row = b.data() + offset + stride * (h - 1 - y);
+        for (int x = 0; x < w; ++x)
+            p.px[static_cast<size_t>(y) * w + x] =
+                (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
+    }
+    return p;
+}
+
+std::string Game(const std::string& relative) { return std::string(ROOFRIDER_GAME_DIR) + "/" + relative; }
+
+Picture Load(const std::string& relative) {
+    std::string why;
+    Picture p = Decode(ReadBytes(Game(relative)), &why);
+    EXPECT_GT(p.width, 0) << relative << ": " << why;
+    return p;
+}
+
+int VisiblePixels(const Picture& p, int x0, int y0, int w, int h, uint32_t key) {
+    int n = 0;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) n += p.At(x, y) != key;
+    return n;
+}
+
+// Key-coloured pixels whose four neighbours all show: a hole that would
+// let the background through the middle of a sprite.
+int Pinholes(const Picture& p, int x0, int y0, int w, int h, uint32_t key) {
+    int n = 0;
+    for (int y = y0 + 1; y < y0 + h - 1; ++y)
+        for (int x = x0 + 1; x < x0 + w - 1; ++x)
+            n += p.At(x, y) == key && p.At(x - 1, y) != key && p.At(x + 1, y) != key &&
+                 p.At(x, y - 1) != key && p.At(x, y + 1) != key;
+    return n;
+}
+
+struct Record {
+    float left, top, right, bottom;
+    int16_t kind, taken;
+};
+
+std::vector<Record> ReadTable(const std::string& relative) {
+    Bytes b = ReadBytes(Game(relative));
+    std::vector<Record> out(b.size() / 20);
+    for (size_t i = 0; i < out.size(); ++i) {
+        std::memcpy(&out[i].left, &b[i * 20], 4);
+        std::memcpy(&out[i].top, &b[i * 20 + 4], 4);
+        std::memcpy(&out[i].right, &b[i * 20 + 8], 4);
+        std::memcpy(&out[i].bottom, &b[i * 20 + 12], 4);
+        std::memcpy(&out[i].kind, &b[i * 20 + 16], 2);
+        std::memcpy(&out[i].taken, &b[i * 20 + 18], 2);
+    }
+    return out;
+}
+
+struct Sheet {
+    const char* file;
+    int width, height, cell_w, cell_h;
+    uint32_t key;
+};
+
+const Sheet kSheets[] = {
+    {"bmp/biru.bmp", 15000, 600, 15000, 600, kWhite}, {"bmp/chara.bmp", 480, 96, 96, 96, kWhite},
+    {"bmp/kumo.bmp", 1800, 600, 1800, 600, kWhite},   {"bmp/kabe.bmp", 800, 100, 800, 100, kWhite},
+    {"bmp/suji.bmp", 12, 288, 12, 24, kWhite},        {"bmp/item.bmp", 128, 32, 32, 32, kWhite},
+    {"bmp/jump.bmp", 48, 16, 16, 16, kWhite},         {"bmp/ready_go.bmp", 1080, 133, 540, 133, kWhite},
+    {"bmp/end.bmp", 800, 600, 800, 600, kWhite},      {"bmp/baku.bmp", 768, 192, 96, 96, kBlack},
+};
+
+TEST(Assets, EverySheetHasItsSizeAndEveryCellShowsSomething) {
+    for (const Sheet& s : kSheets) {
+        Picture p = Load(s.file);
+        ASSERT_EQ(p.width, s.width) << s.file;
+        ASSERT_EQ(p.height, s.height) << s.file;
+        for (int y = 0; y < s.height; y += s.cell_h)
+            for (int x = 0; x < s.width; x += s.cell_w) {
+                EXPECT_GT(VisiblePixels(p, x, y, s.cell_w, s.cell_h, s.key), 40)
+                    << s.file << " cell at " << x << "," << y;
+                EXPECT_EQ(Pinholes(p, x, y, s.cell_w, s.cell_h, s.key), 0)
+                    << s.file << " cell at " << x << "," << y;
+            }
+    }
+}
+
+TEST(Assets, HeroFramesAreOutlinedAndStandOnTheCellFoot) {
+    Picture p = Load("bmp/chara.bmp");
+    for (int frame = 0; frame < 5; ++frame) {
+        const int ox = frame * 96;
+        // The wheels touch the bottom row: the game puts his feet on the roof there.
+        EXPECT_GT(VisiblePixels(p, ox, 95, 96, 1, kWhite), 0) << "frame " << frame;
+        // The figure's edge against the key is dark (speed lines aside).
+        int edge = 0, dark = 0;
+        for (int y = 1; y < 95; ++y)
+            for (int x = ox + 1; x < ox + 95; ++x) {
+                uint32_t c = p.At(x, y);
+                if (c == kWhite) continue;
+                if (p.At(x - 1, y) != kWhite && p.At(x + 1, y) != kWhite && p.At(x, y - 1) != kWhite &&
+                    p.At(x, y + 1) != kWhite)
+                    continue;
+                ++edge;
+                int luma = ((c >> 16) * 3 + ((c >> 8) & 0xFF) * 6 + (c & 0xFF)) / 10;
+                dark += luma < 60;
+            }
+        EXPECT_GT(dark, edge * 8 / 10) << "frame " << frame;
+    }
+}
+
+TEST(Assets, SkyRepeatsWhereTheViewJumpsBack) {
+    Picture sky = Load("bmp/kumo.bmp");
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) ASSERT_EQ(sky.At(x, y), sky.At(x + 1000, y)) << x << "," << y;
+}
+
+TEST(Assets, TitleMaskCoversExactlyTheLettering) {
+    Picture mozi = Load("bmp/mozi.bmp"), mask = Load("bmp/mask.bmp"), band = Load("bmp/back(1).bmp");
+    ASSERT_EQ(mozi.width, mask.width);
+    ASSERT_EQ(mozi.height, mask.height);
+    EXPECT_GE(mask.width, 200);
+    EXPECT_LE(mask.width, 300);
+    EXPECT_GE(band.width, 480);
+    EXPECT_GE(band.height, 150);
+    int letters = 0;
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x) {
+            uint32_t m = mask.At(x, y);
+            ASSERT_TRUE(m == kWhite || m == kBlack) << x << "," << y;
+            ASSERT_EQ(m == kWhite, mozi.At(x, y) != kWhite) << x << "," << y;
+            letters += m == kWhite;
+        }
+    EXPECT_GT(letters, 2000);
+}
+
+TEST(Assets, CourseKeepsTheLimitsTheGameNeeds) {
+    std::vector<Record> b = ReadTable("data/biru.dat"), items = ReadTable("data/item.dat");
+    ASSERT_EQ(b.size(), 17u);
+    ASSERT_EQ(items.size(), 33u);
+    EXPECT_LE(b[0].left * 3, 100.0f);
+    EXPECT_GE(b[0].right * 3, 196.0f);
+    for (size_t i = 0; i < 16; ++i) {
+        EXPECT_LT(b[i].left * 3, 14200.0f) << "building " << i + 1;
+        EXPECT_GT(b[i].right, b[i].left) << "building " << i + 1;
+        EXPECT_GE(b[i + 1].left, b[i].right) << "building " << i + 2 << " overlaps";
+    }
+    EXPECT_GE(b[16].left * 3, 14200.0f);
+    EXPECT_LE(b[16].left * 3, 14300.0f);
+    EXPECT_GE(b[16].right * 3, 15000.0f);
+    for (const Record& r : b) {
+        EXPECT_GE(r.top, 200.0f);
+        EXPECT_LE(r.top, 470.0f);
+    }
+    int kinds[4] = {};
+    for (const Record& it : items) {
+        EXPECT_GE(it.left, 0.0f);
+        EXPECT_LE(it.right, 5000.0f);
+        EXPECT_NEAR((it.right - it.left) * 3, 32.0f, 0.01f);
+        EXPECT_FLOAT_EQ(it.bottom - it.top, 32.0f);
+        EXPECT_LE(it.bottom, 500.0f);
+        ASSERT_GE(it.kind, 0);
+        ASSERT_LE(it.kind, 3);
+        EXPECT_EQ(it.taken, 0);
+        ++kinds[it.kind];
+    }
+    for (int k = 0; k < 4; ++k) EXPECT_GT(kinds[k], 0) << "no item of kind " << k;
+}
+
+TEST(Assets, CoursePictureMatchesTheBuildingTable) {
+    Picture course = Load("bmp/biru.bmp");
+    std::vector<Record> b = ReadTable("data/biru.dat");
+    ASSERT_EQ(b.size(), 17u);
+    auto first_shown = [&](int x) {
+        for (int y = 0; y < 600; ++y)
+            if (course.At(x, y) != kWhite) return y;
+        return 600;
+    };
+    for (size_t i = 0; i < b.size(); ++i) {
+        int left = static_cast<int>(std::lround(b[i].left * 3)), top = static_cast<int>(std::lround(b[i].top));
+        int right = std::min(15000, static_cast<int>(std::lround(b[i].right * 3)));
+        // Props stand on roofs, but never at the walls: the wall column's
+        // first shown pixel is the roof line.
+        EXPECT_EQ(first_shown(left), top) << "building " << i + 1;
+        EXPECT_EQ(first_shown(right - 1), top) << "building " << i + 1;
+        for (int x = left; x < right; x += 7)
+            EXPECT_NE(course.At(x, top), kWhite) << "building " << i + 1 << " x " << x;
+        // The gap after it shows the sky down to the panel.
+        int next = i + 1 < b.size() ? static_cast<int>(std::lround(b[i + 1].left * 3)) : 15000;
+        for (int x = right; x < next; x += 5) EXPECT_EQ(first_shown(x), 600) << "gap at x " << x;
+    }
+}
+
+TEST(Assets, EmbeddedPicturesAreWholeBmpFiles) {
+    struct Want {
+        std::span<const unsigned char> bytes;
+        int width, height;
+        const char* file;
+    };
+    const Want wants[] = {{embedded::TitleBackgroundBmp(), 574, 400, "title_background.bmp"},
+                          {embedded::OptionsBackgroundBmp(), 400, 300, "options_background.bmp"},
+                          {embedded::EvaluationBackgroundBmp(), 800, 600, "evaluation_background.bmp"},
+                          {embedded::PortraitBmp(), 128, 128, "portrait.bmp"}};
+    for (const Want& w : wants) {
+        Bytes b(w.bytes.begin(), w.bytes.end());
+        std::string why;
+        Picture p = Decode(b, &why);
+        EXPECT_EQ(p.width, w.width) << w.file << ": " << why;
+        EXPECT_EQ(p.height, w.height) << w.file;
+        EXPECT_EQ(b, ReadBytes(std::string(ROOFRIDER_BINARY_DIR) + "/generated/pictures/" + w.file))
+            << w.file << " in the program differs from the generated file";
+    }
+}
+
+#ifdef ROOFRIDER_PICTUREGEN
+std::string RunGenerator(const std::string& arguments, int* status) {
+    std::string command = std::string("\"") + ROOFRIDER_PICTUREGEN + "\" " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buf[256];
+    while (pipe && fgets(buf, sizeof buf, pipe)) out += buf;
+    int rc = pipe ? pclose(pipe) : -1;
+    *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
+
+TEST(Assets, GeneratorMakesTheSameBytesEveryTime) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("roofrider_pictures_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    int status = 0;
+    std::string out = RunGenerator("--course \"" ROOFRIDER_COURSE_SOURCE "\" --game-dir \"" +
+                                       (dir / "game").string() + "\" --generated-dir \"" +
+                                       (dir / "generated").string() + "\"",
+                                   &status);
+    ASSERT_EQ(status, 0) << out;
+    int compared = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (!entry.is_regular_file() || entry.path().extension() == ".S") continue;
+        fs::path rel = fs::relative(entry.path(), dir);
+        fs::path built = fs::path(ROOFRIDER_BINARY_DIR) / rel;
+        EXPECT_EQ(ReadBytes(entry.path().string()), ReadBytes(built.string())) << rel;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 24);  // 13 sheets, 2 tables, 4 embedded pictures, 5 previews
+    fs::remove_all(dir);
+}
+
+// A small valid course: 17 buildings, 33 items; line n + 1 is building n,
+// lines 19 and on are the items.
+std::string SmallCourse() {
+    std::string text = "# a test course\n";
+    for (int i = 0; i < 16; ++i)
+        text += "building " + std::to_string(i * 290) + " " + std::to_string(i * 290 + 250) + " 400\n";
+    text += "building 4740 5000 380\n";
+    for (int i = 0; i < 33; ++i) text += "item bonus " + std::to_string(100 + i * 140) + " 300\n";
+    return text;
+}
+
+TEST(Assets, GeneratorNamesTheLineOfABrokenCourse) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("roofrider_course_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    struct Case {
+        std::string from, to, expect;
+    };
+    const Case cases[] = {
+        {"item bonus 100 300", "item lives 100 300", "course.txt:19: unknown item kind \"lives\""},
+        {"building 290 540 400", "building 290 540", "course.txt:3: expected: building LEFT RIGHT ROOF"},
+        {"building 580 830 400", "building 500 830 400", "course.txt:4: the building overlaps"},
+        {"building 4740 5000 380", "building 4600 5000 380", "course.txt:18: the last building must start between world x 14200"},
+        {"building 4740 5000 380", "building 4740 4990 380", "must reach the end of the course"},
+        {"item bonus 4580 300", "item bonus 4995 300", "course.txt:51: the item lies outside course x 0 to 5000"},
+        {"item bonus 240 300", "", "the course has 32 items; the game reads exactly 33"},
+        {"building 0 250 400", "building zero 250 400", "course.txt:2: LEFT \"zero\" is not a number"},
+    };
+    for (const Case& c : cases) {
+        std::string broken = SmallCourse();
+        size_t at = broken.find(c.from + "\n");
+        ASSERT_NE(at, std::string::npos) << c.from;
+        broken.replace(at, c.from.size(), c.to);
+        std::ofstream((dir / "course.txt").string()) << broken;
+        int status = 0;
+        std::string out = RunGenerator("--course \"" + (dir / "course.txt").string() +
+                                           "\" --game-dir \"" + (dir / "g").string() +
+                                           "\" --generated-dir \"" + (dir / "x").string() + "\"",
+                                       &status);
+        EXPECT_NE(status, 0) << c.to;
+        EXPECT_NE(out.find(c.expect), std::string::npos) << out;
+        EXPECT_FALSE(fs::exists(dir / "g" / "data" / "biru.dat")) << "nothing is written for a broken course";
+    }
+    fs::remove_all(dir);
+}
+#endif
+
+}  // namespace

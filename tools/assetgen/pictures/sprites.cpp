@@ -1,0 +1,210 @@
+// The small sheets: items (bmp/item.bmp), jump pads (bmp/jump.bmp), the
+// digit glyphs (bmp/suji.bmp) and the dash blast (bmp/baku.bmp).
+#include <cmath>
+
+#include "palette.h"
+#include "pictures.h"
+#include "random.h"
+
+namespace pictures {
+namespace {
+
+using namespace palette;
+
+// Items sit on a soft round badge so that each reads at a glance.
+void Badge(Image& img, int ox, Rgb base) {
+    FillCircle(img, ox + 16, 16, 14.5, Mix(base, kOutline, 0.55));
+    FillCircle(img, ox + 16, 16, 13, Mix(base, kOutline, 0.3));
+    FillCircle(img, ox + 15, 15, 11.5, Mix(base, kNearWhite, 0.25));
+}
+
+void Heart(Image& img, int ox) {
+    Badge(img, ox, kLife);
+    const Rgb shade = Mix(kLife, kOutline, 0.3);
+    auto heart = [&](double cx, double cy, double s, Rgb c) {
+        FillCircle(img, cx - 4 * s, cy - 2 * s, 4.6 * s, c);
+        FillCircle(img, cx + 4 * s, cy - 2 * s, 4.6 * s, c);
+        FillPolygon(img, {{cx - 8.6 * s, cy - 1 * s}, {cx + 8.6 * s, cy - 1 * s}, {cx, cy + 9 * s}}, c);
+    };
+    heart(ox + 16.5, 16, 1.0, kOutline);
+    heart(ox + 16, 15.5, 0.86, shade);
+    heart(ox + 15.5, 15, 0.74, kLife);
+    FillEllipse(img, ox + 11, 11, 2.2, 1.5, kNearWhite);
+}
+
+void SpeedUp(Image& img, int ox) {
+    Badge(img, ox, kSpeedUp);
+    // A lightning bolt.
+    std::vector<Point> bolt = {{ox + 18.0, 3.0}, {ox + 8.0, 17.0}, {ox + 15.0, 17.0},
+                               {ox + 12.0, 29.0}, {ox + 24.0, 13.0}, {ox + 17.0, 13.0},
+                               {ox + 21.0, 3.0}};
+    std::vector<Point> inner;
+    for (const Point& p : bolt) inner.push_back({p.x + (ox + 16 - p.x) * 0.18, p.y + (16 - p.y) * 0.14});
+    FillPolygon(img, bolt, kOutline);
+    FillPolygon(img, inner, Mix(kBonus, kNearWhite, 0.3));
+    FillRect(img, ox + 16, 7, 2, 3, kNearWhite);
+    // Speed streaks.
+    FillRect(img, ox + 4, 10, 4, 1, Mix(kSpeedUp, kOutline, 0.5));
+    FillRect(img, ox + 3, 14, 3, 1, Mix(kSpeedUp, kOutline, 0.5));
+}
+
+void Snail(Image& img, int ox) {
+    Badge(img, ox, kSlowDown);
+    const Rgb body = 0xC8E6FF, shell = 0xF2A33A, shell_dark = 0xB8702A;
+    // Body along the ground with two eye stalks.
+    FillCapsule(img, {ox + 6.0, 23.0}, {ox + 25.0, 23.0}, 3.2, kOutline);
+    FillCapsule(img, {ox + 6.0, 23.0}, {ox + 25.0, 23.0}, 2.2, body);
+    FillCapsule(img, {ox + 23.0, 21.0}, {ox + 25.0, 12.0}, 1.0, kOutline);
+    FillCapsule(img, {ox + 26.0, 21.0}, {ox + 28.0, 13.0}, 1.0, kOutline);
+    img.Set(ox + 25, 11, kOutline);
+    img.Set(ox + 28, 12, kOutline);
+    // The shell, a spiral of two tones.
+    FillCircle(img, ox + 14, 16, 8.2, kOutline);
+    FillCircle(img, ox + 14, 16, 7, shell);
+    FillCircle(img, ox + 15, 16.5, 4.6, shell_dark);
+    FillCircle(img, ox + 15, 16.5, 3.2, shell);
+    FillCircle(img, ox + 16, 17, 1.4, shell_dark);
+    FillRect(img, ox + 10, 11, 2, 2, kNearWhite);
+}
+
+void Star(Image& img, int ox) {
+    Badge(img, ox, kBonus);
+    auto star = [&](double cx, double cy, double r, Rgb c) {
+        std::vector<Point> pts;
+        for (int i = 0; i < 10; ++i) {
+            double a = -3.14159 / 2 + i * 3.14159 / 5;
+            double rr = i % 2 ? r * 0.45 : r;
+            pts.push_back({cx + rr * std::cos(a), cy + rr * std::sin(a)});
+        }
+        FillPolygon(img, pts, c);
+    };
+    star(ox + 16, 17, 13, kOutline);
+    star(ox + 16, 17, 11, Mix(kBonus, 0xE07A1A, 0.45));
+    star(ox + 15.5, 16.5, 9, kBonus);
+    FillRect(img, ox + 13, 11, 2, 3, kNearWhite);
+    img.Set(ox + 12, 14, kNearWhite);
+}
+
+// A springboard: base plate, coil and top plate; the spring is taller with
+// the kind, so the high pad stands tallest.
+void Pad(Image& img, int ox, Rgb color, int spring) {
+    const Rgb dark = Mix(color, kOutline, 0.5);
+    FillRect(img, ox + 1, 13, 14, 3, kOutline);
+    FillRect(img, ox + 2, 13, 12, 2, 0x8C93B8);
+    int top = 12 - spring;
+    for (int y = top + 2; y < 13; ++y) {
+        int zig = ((y - top) % 2) ? 4 : 5;
+        FillRect(img, ox + zig, y, 16 - 2 * zig, 1, ((y - top) % 2) ? 0xD0D4E4 : 0x6A7090);
+    }
+    FillRect(img, ox + 3, top + 2, 1, 13 - top - 2, kOutline);
+    FillRect(img, ox + 12, top + 2, 1, 13 - top - 2, kOutline);
+    FillRect(img, ox, top - 1, 16, 4, kOutline);
+    FillRect(img, ox + 1, top, 14, 2, color);
+    FillRect(img, ox + 1, top + 1, 14, 1, dark);
+    FillRect(img, ox + 2, top, 3, 1, kNearWhite);
+}
+
+// The digit glyphs are drawn on a 5 x 11 grid, each square 2 x 2 pixels,
+// inside a one-pixel dark edge: 12 x 24 in all.
+const char* const kGlyphs[12][11] = {
+    {".###.", "##.##", "##.##", "##.##", "##.##", "##.##", "##.##", "##.##", "##.##", "##.##", ".###."},
+    {"..##.", ".###.", "####.", "..##.", "..##.", "..##.", "..##.", "..##.", "..##.", "..##.", "#####"},
+    {".###.", "##.##", "...##", "...##", "..##.", ".##..", "##...", "##...", "##...", "##...", "#####"},
+    {".###.", "##.##", "...##", "...##", "..##.", ".###.", "...##", "...##", "...##", "##.##", ".###."},
+    {"...##", "..###", ".####", "##.##", "##.##", "##.##", "#####", "...##", "...##", "...##", "...##"},
+    {"#####", "##...", "##...", "##...", "####.", "...##", "...##", "...##", "...##", "##.##", ".###."},
+    {".###.", "##.##", "##...", "##...", "####.", "##.##", "##.##", "##.##", "##.##", "##.##", ".###."},
+    {"#####", "...##", "...##", "..##.", "..##.", "..##.", ".##..", ".##..", ".##..", ".##..", ".##.."},
+    {".###.", "##.##", "##.##", "##.##", ".###.", "##.##", "##.##", "##.##", "##.##", "##.##", ".###."},
+    {".###.", "##.##", "##.##", "##.##", "##.##", ".####", "...##", "...##", "...##", "##.##", ".###."},
+    {".....", ".....", ".....", "..#..", "..#..", "#####", "..#..", "..#..", ".....", ".....", "....."},
+    {".....", ".....", ".....", ".##..", ".##..", ".....", ".....", ".##..", ".##..", ".....", "....."},
+};
+
+void Blast(Image& img, int cell, Random& rnd) {
+    const int ox = (cell % 8) * 96, oy = (cell / 8) * 96;
+    const double t = cell / 15.0;
+    // It swells quickly, then thins out into drifting smoke.
+    const double swell = cell < 4 ? (cell + 1) / 4.0 : 1.0 - (cell - 4) / 13.0;
+    const double cy = 72;
+    // The jet: from the board at the right, streaming out to the left.
+    const double reach = 30 + 60 * std::min(1.0, t * 3);
+    const Rgb kSmoke = 0x3A2F52, kSmokeLight = 0x5E4A78;
+    // Smoke puffs left behind earlier.
+    for (int i = 0; i < 6; ++i) {
+        double px = 70 - reach * (0.3 + i * 0.14) - t * 20;
+        double py = cy + rnd.Range(-6, 6) - t * 10 * i / 6.0;
+        double r = (5 + i * 1.8) * (0.5 + t);
+        if (cell > 1 && px > 2) {
+            FillCircle(img, ox + px, oy + py, r, kSmoke);
+            FillCircle(img, ox + px + 1, oy + py - 1, r * 0.7, kSmokeLight);
+        }
+    }
+    if (swell > 0.15) {
+        // Outer flame, inner flame, white-hot core.
+        double len = reach * swell;
+        FillEllipse(img, ox + 84 - len / 2, oy + cy, len / 2 + 6, 12 * swell + 3, 0xC8342A);
+        FillEllipse(img, ox + 86 - len / 2.6, oy + cy, len / 2.6 + 4, 9 * swell + 2, 0xFF7A2A);
+        FillEllipse(img, ox + 88 - len / 4, oy + cy, len / 4 + 3, 5 * swell + 1.5, 0xFFD23F);
+        FillEllipse(img, ox + 90 - len / 8, oy + cy, len / 8 + 2, 2.5 * swell + 1, 0xFFF4C0);
+    }
+    // Sparks flying back and out.
+    int sparks = cell < 12 ? 14 - cell / 2 : 4;
+    for (int i = 0; i < sparks; ++i) {
+        double a = 3.14159 + (rnd.Unit() - 0.5) * 1.6;
+        double d = 10 + rnd.Unit() * (20 + 60 * t);
+        int sx = static_cast<int>(80 + d * std::cos(a)), sy = static_cast<int>(cy + d * std::sin(a));
+        Rgb c = rnd.Chance(0.5) ? 0xFFE9A8 : 0xFF9A3A;
+        if (sx > 1 && sx < 94 && sy > 1 && sy < 94) {
+            img.Set(ox + sx, oy + sy, c);
+            img.Set(ox + sx + 1, oy + sy, Mix(c, 0xC8342A, 0.5));
+        }
+    }
+}
+
+}  // namespace
+
+Image MakeItemSheet() {
+    Image img(128, 32, kKeyWhite);
+    Heart(img, 0);
+    SpeedUp(img, 32);
+    Snail(img, 64);
+    Star(img, 96);
+    FillPinholes(img, 0, 0, 128, 32, kKeyWhite);
+    return img;
+}
+
+Image MakePadSheet() {
+    Image img(48, 16, kKeyWhite);
+    Pad(img, 0, kPadLow, 3);
+    Pad(img, 16, kPadMiddle, 6);
+    Pad(img, 32, kPadHigh, 9);
+    FillPinholes(img, 0, 0, 48, 16, kKeyWhite);
+    return img;
+}
+
+Image MakeDigitSheet() {
+    Image img(12, 288, kKeyWhite);
+    for (int g = 0; g < 12; ++g) {
+        const int oy = g * 24;
+        for (int row = 0; row < 11; ++row)
+            for (int col = 0; col < 5; ++col) {
+                if (kGlyphs[g][row][col] != '#') continue;
+                // Warm white on top fading to amber at the foot.
+                Rgb c = Mix(0xFFF6E0, 0xFFC85A, row / 10.0);
+                FillRect(img, 1 + col * 2, oy + 1 + row * 2, 2, 2, c);
+            }
+        Outline(img, 0, oy, 12, 24, kKeyWhite, kOutline, true);
+    }
+    return img;
+}
+
+Image MakeBlastSheet() {
+    Image img(768, 192, kKeyBlack);
+    Random rnd(0xB1A57);
+    for (int cell = 0; cell < 16; ++cell) Blast(img, cell, rnd);
+    FillPinholes(img, 0, 0, 768, 192, kKeyBlack);
+    return img;
+}
+
+}  // namespace pictures
