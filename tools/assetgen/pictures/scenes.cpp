@@ -96,7 +96,7 @@ Image MakeGameOver(Fonts& fonts) {
     FillVerticalGradient(img, 0, 0, 800, 600, kNight, 40);
     DrawStars(img, 0, 0, 800, 380, 160, 0xE4D, false);
     Moon(img, 700, 62, 26);
-    DrawCloud(img, 560, 96, 220, 9, 91, 0, 0.05);
+    DrawCloud(img, 600, 300, 200, 8, 91, 0, 0.05);
     DrawSkyline(img, 0, 800, 600, 120, 260, 0x1C1940, 0x6A5A8A, 0xE1);
     DrawSkyline(img, 0, 800, 600, 60, 170, 0x121030, 0xC8A060, 0xE2);
     // The roof he sits on, and the night beyond its edge.
