@@ -5,6 +5,7 @@
 
 #include "palette.h"
 #include "scenery.h"
+#include "text.h"
 
 namespace pictures {
 namespace {
@@ -61,7 +62,7 @@ void StairHut(Image& img, int x, int roof) {
     FillRect(img, x + 8, roof - 12, 5, 3, palette::kWindowLit);  // a lit door pane
 }
 
-void Billboard(Image& img, int x, int roof, int w, Random& rnd) {
+void Billboard(Image& img, int x, int roof, int w, Random& rnd, Fonts* fonts) {
     const int h = 30, lift = 14;
     int top = roof - lift - h;
     for (int leg = x + 6; leg < x + w - 4; leg += std::max(12, (w - 10) / 3))
@@ -80,8 +81,16 @@ void Billboard(Image& img, int x, int roof, int w, Random& rnd) {
                       {fx - 3.0, top + 26.0}},
                 poster[1]);                                             // body
     FillRect(img, fx - 4, top + 6, 8, 2, palette::kShades);             // sunglasses
-    for (int row = 0; row < 3; ++row)
-        FillRect(img, x + 5, top + 6 + row * 7, std::max(6, w - 30 - row * 8), 3, poster[1]);
+    static const char* kAds[] = {"モデル募集中", "ROOF RIDER", "トップモデル", "夏だ！屋上だ！"};
+    Mask ad;
+    if (fonts) ad = fonts->Render(Face::Gothic, 12, kAds[rnd.Range(0, 3)]);
+    if (fonts && ad.width <= w - 22) {
+        Stamp(img, ad, x + 3 + (w - 22 - ad.width) / 2, top + 5, poster[1]);
+        FillRect(img, x + 5, top + 21, w - 30, 2, Mix(poster[1], poster[0], 0.4));
+    } else {
+        for (int row = 0; row < 3; ++row)
+            FillRect(img, x + 5, top + 6 + row * 7, std::max(6, w - 30 - row * 8), 3, poster[1]);
+    }
     // Two lamps lighting it from below.
     for (int lx : {x + w / 4, x + 3 * w / 4}) {
         FillRect(img, lx - 1, top + h + 1, 3, 2, palette::kProp);
@@ -94,6 +103,7 @@ void Billboard(Image& img, int x, int roof, int w, Random& rnd) {
 BuildingLook ChooseLook(uint64_t seed) {
     Random rnd(seed * 7919 + 17);
     BuildingLook look;
+    look.style = rnd.Range(0, 3);
     look.family = rnd.Range(0, 2);
     look.window_w = rnd.Range(4, 8);
     look.window_h = rnd.Range(6, 10);
@@ -107,58 +117,160 @@ BuildingLook ChooseLook(uint64_t seed) {
     return look;
 }
 
-void DrawBuilding(Image& img, int x0, int x1, int roof, int bottom, const BuildingLook& look,
-                  double dim) {
-    Random rnd(look.seed * 31 + 5);
-    const Rgb wall = Dim(kWalls[look.family], dim);
-    const Rgb shade = Dim(Mix(kWalls[look.family], kDeepShadow, 0.45), dim);
-    const Rgb light = Dim(Mix(kWalls[look.family], palette::kLedge, 0.35), dim);
-    const int width = x1 - x0;
-    const int side = std::clamp(width / 14, 3, 10);  // the shaded side wall at the right
+namespace {
 
-    FillRect(img, x0, roof, width, bottom - roof, wall);
-    FillRect(img, x1 - side, roof, side, bottom - roof, shade);
-    FillRect(img, x0, roof, 1, bottom - roof, light);
+struct Facade {
+    Image& img;
+    int x0, x1, roof, bottom, side;
+    const BuildingLook& look;
+    double dim;
+    Rgb wall, shade, light;
+    Random rnd;
+};
 
-    // Windows in a centred grid, floor by floor.
-    const int top = roof + look.ledge + 7;
-    const int usable = width - side - 8;
-    const int columns = std::max(1, (usable + look.column_step - look.window_w) / look.column_step);
-    const int grid = (columns - 1) * look.column_step + look.window_w;
-    const int left = x0 + 4 + (usable - grid) / 2;
-    for (int y = top, floor = 0; y + look.window_h <= bottom; y += look.row_step, ++floor) {
-        if (look.bands)
-            FillRect(img, x0 + 1, y + look.window_h + 2, width - side - 1, 2, shade);
-        double floor_lit = look.lit * (rnd.Chance(0.25) ? 1.6 : (rnd.Chance(0.2) ? 0.3 : 1.0));
+Rgb LitGlass(Random& rnd) {
+    double r = rnd.Unit();
+    return r < 0.55 ? palette::kWindowLit : (r < 0.9 ? palette::kWindowBright : palette::kWindowTv);
+}
+
+// Windows one by one in a centred grid, floor by floor.
+void PunchedWindows(Facade& f, bool balconies) {
+    const BuildingLook& look = f.look;
+    const int top = f.roof + look.ledge + 7;
+    const int usable = f.x1 - f.x0 - f.side - 8;
+    const int step = balconies ? look.column_step + 2 : look.column_step;
+    const int columns = std::max(1, (usable + step - look.window_w) / step);
+    const int grid = (columns - 1) * step + look.window_w;
+    const int left = f.x0 + 4 + (usable - grid) / 2;
+    const int row_step = balconies ? look.row_step + 3 : look.row_step;
+    for (int y = top; y + look.window_h <= f.bottom; y += row_step) {
+        if (look.bands && !balconies)
+            FillRect(f.img, f.x0 + 1, y + look.window_h + 2, f.x1 - f.x0 - f.side - 1, 2, f.shade);
+        double floor_lit = look.lit * (f.rnd.Chance(0.25) ? 1.6 : (f.rnd.Chance(0.2) ? 0.3 : 1.0));
         for (int c = 0; c < columns; ++c) {
-            int wx = left + c * look.column_step;
-            if (look.pilasters && c > 0 && c % 3 == 0)
-                FillRect(img, wx - (look.column_step - look.window_w) / 2 - 1, y - 3, 2,
-                         look.row_step, light);
-            Rgb glass;
-            bool is_lit = rnd.Chance(floor_lit);
-            if (is_lit) {
-                double r = rnd.Unit();
-                glass = r < 0.55 ? palette::kWindowLit
-                                 : (r < 0.9 ? palette::kWindowBright : palette::kWindowTv);
-            } else {
-                glass = palette::kWindowDark;
+            int wx = left + c * step;
+            if (look.pilasters && !balconies && c > 0 && c % 3 == 0)
+                FillRect(f.img, wx - (step - look.window_w) / 2 - 1, y - 3, 2, row_step, f.light);
+            bool is_lit = f.rnd.Chance(floor_lit);
+            Rgb glass = Dim(is_lit ? LitGlass(f.rnd) : palette::kWindowDark, f.dim);
+            FillRect(f.img, wx, y, look.window_w, look.window_h, glass);
+            if (is_lit && f.rnd.Chance(0.3))  // a curtain half drawn
+                FillRect(f.img, wx, y, look.window_w, look.window_h / 3,
+                         Dim(Mix(glass, palette::kWindowDark, 0.45), f.dim));
+            if (!is_lit) {  // the sky in the top corner of a dark pane
+                f.img.Set(wx, y, Dim(0x3A3F66, f.dim));
+                if (look.window_w > 4) f.img.Set(wx + 1, y, Dim(0x2C3154, f.dim));
             }
-            glass = Dim(glass, dim);
-            FillRect(img, wx, y, look.window_w, look.window_h, glass);
-            if (is_lit) {
-                // A curtain or a shadow inside now and then.
-                if (rnd.Chance(0.3))
-                    FillRect(img, wx, y, look.window_w, look.window_h / 3,
-                             Dim(Mix(glass, palette::kWindowDark, 0.45), dim));
-            } else {
-                // The sky's reflection in the top corner of a dark pane.
-                img.Set(wx, y, Dim(0x3A3F66, dim));
-                if (look.window_w > 4) img.Set(wx + 1, y, Dim(0x2C3154, dim));
+            FillRect(f.img, wx, y + look.window_h, look.window_w, 1, f.shade);  // sill shadow
+            if (balconies) {
+                // A small balcony: a slab and a railing, a plant now and then.
+                int by = y + look.window_h + 1;
+                FillRect(f.img, wx - 2, by + 1, look.window_w + 4, 2, f.light);
+                FillRect(f.img, wx - 2, by - 3, look.window_w + 4, 1, f.light);
+                for (int rx = wx - 2; rx < wx + look.window_w + 2; rx += 2)
+                    FillRect(f.img, rx, by - 3, 1, 4, f.light);
+                if (f.rnd.Chance(0.15)) {
+                    FillRect(f.img, wx + look.window_w - 2, by - 5, 3, 3, Dim(0x3E8A5A, f.dim));
+                    f.img.Set(wx + look.window_w - 1, by - 6, Dim(0x5AB87A, f.dim));
+                }
             }
-            FillRect(img, wx, y + look.window_h, look.window_w, 1, shade);  // sill shadow
         }
     }
+}
+
+// Offices: a band of glass along each floor, lit in runs.
+void RibbonWindows(Facade& f) {
+    const BuildingLook& look = f.look;
+    const int top = f.roof + look.ledge + 8;
+    const int x_from = f.x0 + 5, x_to = f.x1 - f.side - 4;
+    const int h = look.window_h + 2;
+    for (int y = top; y + h <= f.bottom; y += look.row_step + 3) {
+        FillRect(f.img, x_from, y, x_to - x_from, h, Dim(palette::kWindowDark, f.dim));
+        FillRect(f.img, x_from, y, x_to - x_from, 1, Dim(0x33385C, f.dim));  // sky in the glass
+        int x = x_from;
+        while (x < x_to) {
+            int run = f.rnd.Range(16, 90);
+            if (f.rnd.Chance(f.look.lit + 0.15)) {
+                Rgb c = Dim(f.rnd.Chance(0.8) ? palette::kWindowBright : palette::kWindowLit, f.dim);
+                FillRect(f.img, x, y + 1, std::min(run, x_to - x), h - 1, c);
+                // Desks and people against the light.
+                for (int k = x + 3; k < std::min(x + run, x_to) - 2; k += f.rnd.Range(5, 12))
+                    FillRect(f.img, k, y + h - 3, 2, 3, Dim(Mix(c, palette::kWindowDark, 0.6), f.dim));
+            }
+            x += run;
+        }
+        for (int mx = x_from + look.column_step; mx < x_to; mx += look.column_step)
+            FillRect(f.img, mx, y, 1, h, f.shade);  // mullions
+        FillRect(f.img, x_from, y + h, x_to - x_from, 1, f.light);  // the slab edge
+    }
+}
+
+// A tower of dark glass reflecting the dusk, a few offices still lit.
+void GlassCurtain(Facade& f) {
+    const int top = f.roof + f.look.ledge;
+    for (int y = top; y < f.bottom; ++y) {
+        double t = std::min(1.0, (y - top) / 260.0);
+        Rgb glass = Mix(0x4A3F78, 0x1A1E3A, t);
+        for (int x = f.x0 + 1; x < f.x1 - f.side; ++x) {
+            // A diagonal sheen of the sky across the glass.
+            bool sheen = ((x - f.x0) + (y - top)) % 97 < 10 + (x % 3 == 0 ? 2 : 0);
+            f.img.Set(x, y, Dim(sheen ? Mix(glass, palette::kSkyMid, 0.35) : glass, f.dim));
+        }
+    }
+    const int cw = f.look.column_step + 8, rh = f.look.row_step + 5;
+    for (int y = top + rh; y < f.bottom; y += rh) {
+        FillRect(f.img, f.x0 + 1, y, f.x1 - f.side - f.x0 - 1, 1, f.shade);
+        // Offices still at work light up in runs of a few bays.
+        int run = 0;
+        Rgb lamp = palette::kWindowLit;
+        for (int x = f.x0 + 4; x + cw < f.x1 - f.side; x += cw) {
+            if (run == 0 && f.rnd.Chance(f.look.lit * 0.14)) {
+                run = f.rnd.Range(2, 6);
+                lamp = f.rnd.Chance(0.75) ? palette::kWindowBright : palette::kWindowTv;
+            }
+            if (run > 0) {
+                --run;
+                Rgb c = Dim(Mix(lamp, 0x4A3F78, 0.08), f.dim);
+                FillRect(f.img, x + 1, y + 1, cw - 1, rh - 1, c);
+                FillRect(f.img, x + 1, y + rh - 4, cw - 1, 3, Dim(Mix(c, 0x1A1E3A, 0.45), f.dim));  // desks
+            }
+        }
+    }
+    for (int x = f.x0 + 4; x < f.x1 - f.side; x += cw) FillRect(f.img, x, top, 1, f.bottom - top, f.shade);
+}
+
+}  // namespace
+
+void DrawBuilding(Image& img, int x0, int x1, int roof, int bottom, const BuildingLook& look,
+                  double dim) {
+    const int width = x1 - x0;
+    Facade f{img,
+             x0,
+             x1,
+             roof,
+             bottom,
+             std::clamp(width / 14, 3, 10),  // the shaded side wall at the right
+             look,
+             dim,
+             Dim(kWalls[look.family], dim),
+             Dim(Mix(kWalls[look.family], kDeepShadow, 0.45), dim),
+             Dim(Mix(kWalls[look.family], palette::kLedge, 0.35), dim),
+             Random(look.seed * 31 + 5)};
+
+    FillRect(img, x0, roof, width, bottom - roof, f.wall);
+    FillRect(img, x1 - f.side, roof, f.side, bottom - roof, f.shade);
+    FillRect(img, x0, roof, 1, bottom - roof, f.light);
+    switch (look.style) {
+        case 1: RibbonWindows(f); break;
+        case 2: GlassCurtain(f); break;
+        case 3: PunchedWindows(f, true); break;
+        default: PunchedWindows(f, false); break;
+    }
+    // Haze thickens toward the street far below.
+    for (int y = std::max(roof, 380); y < bottom; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (img.Inside(x, y) && DitherThreshold(x, y) < (y - 380) / 240.0)
+                img.Set(x, y, Mix(img.At(x, y), Dim(0x2A2450, dim), 0.35));
 
     // The roof ledge: its top row is the roof line the hero rides on.
     const Rgb ledge = Dim(palette::kLedge, dim);
@@ -166,11 +278,14 @@ void DrawBuilding(Image& img, int x0, int x1, int roof, int bottom, const Buildi
     FillRect(img, x0, roof, width, 1, Dim(kRimLight, dim));
     FillRect(img, x0, roof + 1, width, 1, Dim(palette::kLedgeLight, dim));
     FillRect(img, x0, roof + look.ledge - 1, width, 1, Dim(kLedgeShadow, dim));
-    FillRect(img, x0, roof + look.ledge, width, 2, shade);
-    FillRect(img, x1 - side, roof + 2, side, look.ledge - 3, Dim(Mix(palette::kLedge, kDeepShadow, 0.4), dim));
+    FillRect(img, x0, roof + look.ledge, width, 2, f.shade);
+    if (look.style == 0 || look.style == 3)  // a row of dentils under the cornice
+        for (int x = x0 + 2; x < x1 - f.side - 2; x += 5) FillRect(img, x, roof + look.ledge + 2, 3, 2, ledge);
+    FillRect(img, x1 - f.side, roof + 2, f.side, look.ledge - 3,
+             Dim(Mix(palette::kLedge, kDeepShadow, 0.4), dim));
 }
 
-void DrawRooftop(Image& img, int x0, int x1, int roof, Random& rnd) {
+void DrawRooftop(Image& img, int x0, int x1, int roof, Random& rnd, Fonts* fonts) {
     const int margin = 16;  // keeps the walls' columns clear
     int x = x0 + margin + rnd.Range(0, 30);
     while (x < x1 - margin - 30) {
@@ -189,8 +304,8 @@ void DrawRooftop(Image& img, int x0, int x1, int roof, Random& rnd) {
             StairHut(img, x, roof);
             x += 28;
         } else if (pick == 6 && room > 90) {
-            int w = std::min(room - 10, rnd.Range(64, 96));
-            Billboard(img, x, roof, w, rnd);
+            int w = std::min(room - 10, rnd.Range(72, 118));
+            Billboard(img, x, roof, w, rnd, fonts);
             x += w + 8;
         }
         x += rnd.Range(24, 90);

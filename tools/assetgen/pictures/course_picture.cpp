@@ -78,7 +78,7 @@ Image MakeCourse(const Course& course, Fonts& fonts) {
         int roof = static_cast<int>(std::lround(b.roof));
         BuildingLook look = ChooseLook(i + 1);
         Random props(0xB0B0 + i);
-        DrawRooftop(img, x0, x1, roof, props);
+        DrawRooftop(img, x0, x1, roof, props, &fonts);
         DrawBuilding(img, x0, x1, roof, kHeight, look);
         // A neon sign on every other facade that is tall enough to hold one.
         if (i % 2 == 1 && 500 - roof > 110 && x1 - x0 > 120) {

@@ -61,16 +61,18 @@ void Torso(Image& img, const HeroPose& p) {
         return Point{base.x + ux * along + nx * across, base.y + uy * along + ny * across};
     };
     // The jacket: the back half in shadow, the front half lit.
-    std::vector<Point> back = {at(p.hip, -5, -7.5), at(p.hip, -5, 0), at(p.shoulder, 2, 0),
-                               at(p.shoulder, 1, -8.5), at(p.shoulder, -4, -9)};
-    std::vector<Point> front = {at(p.hip, -5, 0), at(p.hip, -5, 7.5), at(p.shoulder, -4, 8.5),
-                                at(p.shoulder, 1, 7.5), at(p.shoulder, 2, 0)};
+    std::vector<Point> back = {at(p.hip, -5, -6.5), at(p.hip, -5, 0), at(p.shoulder, 2, 0),
+                               at(p.shoulder, 1, -7.5), at(p.shoulder, -4, -8)};
+    std::vector<Point> front = {at(p.hip, -5, 0), at(p.hip, -5, 6.5), at(p.shoulder, -4, 7.5),
+                                at(p.shoulder, 1, 6.5), at(p.shoulder, 2, 0)};
     FillPolygon(img, back, kJacketShadow);
     FillPolygon(img, front, kJacket);
-    // A light seam down the front and the shirt's V at the collar.
-    FillCapsule(img, at(p.hip, -3, 5.5), at(p.shoulder, -5, 6.5), 0.6, kJacketLight);
-    FillPolygon(img, {at(p.shoulder, 1.5, 1), at(p.shoulder, 1.5, 6.5), at(p.shoulder, -6, 4)},
+    // The open jacket shows the white shirt down his front, with a lapel.
+    FillPolygon(img, {at(p.shoulder, 1.5, 1.5), at(p.shoulder, 1.5, 6.5), at(p.hip, 0, 6.5),
+                      at(p.hip, 0, 4.0)},
                 kNearWhite);
+    FillPolygon(img, {at(p.hip, 0, 6.8), at(p.hip, -5, 6.8), at(p.hip, -5, 4.5)}, kShoeShadow);
+    FillCapsule(img, at(p.shoulder, 1, 3), at(p.shoulder, -9, 4.5), 0.7, kJacketLight);
     // Popped collar.
     FillPolygon(img, {at(p.shoulder, 3.5, -3), at(p.shoulder, 0, -1.5), at(p.shoulder, 1, 1.5)},
                 kJacketLight);
@@ -82,7 +84,7 @@ void Torso(Image& img, const HeroPose& p) {
 void Head(Image& img, const HeroPose& p) {
     const double hx = p.head.x, hy = p.head.y;
     FillCapsule(img, {hx - 2, hy + 6}, p.shoulder, 2.6, kSkinShadow);  // neck
-    FillEllipse(img, hx, hy, 8.4, 8.8, kSkin);
+    FillEllipse(img, hx, hy, 8.0, 8.6, kSkin);
     FillEllipse(img, hx + 3, hy + 4, 6.5, 5.0, kSkin);  // jaw and chin, forward
     FillEllipse(img, hx - 5, hy + 4, 2.5, 3.5, kSkinShadow);  // shade under the hair at the back
     // The ear.
@@ -138,32 +140,32 @@ HeroPose HeroFramePose(int frame) {
         case 0:  // riding: crouched, one arm out in front, one behind
             break;
         case 1:  // airborne: knees tucked, board under the feet, arms up
-            p.hip = {46, 60};
-            p.shoulder = {50, 37};
-            p.head = {55, 23};
-            p.knee_back = {36, 70};
+            p.hip = {45, 58};
+            p.shoulder = {49, 36};
+            p.head = {53, 22};
+            p.knee_back = {40, 71};
             p.foot_back = {33, 84};
-            p.knee_front = {60, 66};
+            p.knee_front = {63, 64};
             p.foot_front = {62, 83};
-            p.elbow_back = {40, 27};
-            p.hand_back = {35, 15};
-            p.elbow_front = {60, 26};
-            p.hand_front = {67, 14};
+            p.elbow_back = {38, 27};
+            p.hand_back = {32, 16};
+            p.elbow_front = {66, 30};
+            p.hand_front = {75, 18};
             p.board_tilt = 3;
             break;
         case 2:  // throwing on a roof: the front arm flung forward
-            p.shoulder = {54, 33};
-            p.head = {60, 19};
-            p.elbow_front = {66, 32};
+            p.shoulder = {54, 32};
+            p.head = {59, 19};
+            p.elbow_front = {66, 31};
             p.hand_front = {77, 28};
-            p.elbow_back = {42, 44};
-            p.hand_back = {33, 47};
+            p.elbow_back = {43, 43};
+            p.hand_back = {34, 48};
             p.pad_in_hand = true;
             break;
         case 3:  // throwing in the air
             p = HeroFramePose(1);
-            p.shoulder = {52, 37};
-            p.head = {58, 23};
+            p.shoulder = {51, 36};
+            p.head = {57, 22};
             p.elbow_front = {64, 34};
             p.hand_front = {75, 30};
             p.pad_in_hand = true;

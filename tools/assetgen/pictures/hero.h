@@ -9,13 +9,13 @@
 namespace pictures {
 
 struct HeroPose {
-    Point hip{46, 57};
-    Point shoulder{52, 33};  // the middle of the shoulders
-    Point head{58, 19};      // centre of the head
-    Point knee_back{38, 70}, foot_back{33, 84};
-    Point knee_front{58, 69}, foot_front{62, 84};
-    Point elbow_back{40, 42}, hand_back{31, 39};
-    Point elbow_front{64, 42}, hand_front{74, 39};
+    Point hip{46, 54};
+    Point shoulder{52, 32};  // the middle of the shoulders
+    Point head{57, 19};      // centre of the head
+    Point knee_back{42, 70}, foot_back{33, 84};
+    Point knee_front{64, 68}, foot_front{61, 84};
+    Point elbow_back{42, 43}, hand_back{33, 49};
+    Point elbow_front{63, 40}, hand_front{73, 35};
     bool board = true;
     double board_y = 86;   // top of the deck
     double board_x0 = 18, board_x1 = 80;

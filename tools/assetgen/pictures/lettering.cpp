@@ -36,14 +36,18 @@ void DrawShowLettering(Image& img, const Mask& m, int x, int y, const LetterStyl
 namespace {
 
 void ReadyGoCell(Image& img, Fonts& fonts, int ox, const std::string& text, const LetterStyle& st) {
-    Mask m = ShowLettering(fonts, Face::Pop, 92, text, 0.28);
-    int x = ox + (540 - m.width) / 2 - 4, y = (133 - m.height) / 2 - 3;
+    Mask m = ShowLettering(fonts, Face::Pop, 104, text, 0.28);
+    // The word and its streaks together are centred in the cell.
+    const int streaks = 56;
+    int x = ox + (540 - m.width + streaks) / 2 - 4, y = (133 - m.height) / 2 - 3;
     // Speed streaks trailing the word.
     for (int i = 0; i < 5; ++i) {
         int sy = y + 14 + i * (m.height - 20) / 4;
-        int len = 28 + (i * 37) % 40;
-        FillRect(img, x - 14 - len, sy, len, 4, st.outline);
-        FillRect(img, x - 13 - len, sy + 1, len - 2, 2, st.middle);
+        // Lower streaks start further right, under the slanted letters.
+        int end = x + (m.height - (sy - y)) * 28 / 100 - 2;
+        int len = std::min(34 + (i * 37) % 36, end - ox - 8);
+        FillRect(img, end - len, sy, len, 4, st.outline);
+        FillRect(img, end - len + 1, sy + 1, len - 2, 2, st.middle);
     }
     DrawShowLettering(img, m, x, y, st);
 }

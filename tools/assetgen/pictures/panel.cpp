@@ -103,26 +103,26 @@ Image MakePanel(Fonts& fonts) {
         int pad;  // pad kind, or -1 for the dash
         const char* what;
     };
-    const Key keys[] = {{"SPACE", 58, 0, "LOW"}, {"N", 24, 1, "MIDDLE"}, {"M", 24, 2, "HIGH"},
-                        {"V", 24, -1, "DASH"}};
-    int x = 236;
+    const Key keys[] = {{"SPACE", 54, 0, "LOW"}, {"N", 22, 1, "MIDDLE"}, {"M", 22, 2, "HIGH"},
+                        {"V", 22, -1, "DASH"}};
+    int x = 234;
     for (const Key& k : keys) {
         KeyCap(img, fonts, x, 30, k.width, k.cap);
-        x += k.width + 6;
+        x += k.width + 5;
         if (k.pad >= 0) Blit(img, pads, k.pad * 16, 0, 16, 16, x, 33, true);
         else Bolt(img, x + 2, 33);
-        x += 20;
+        x += 19;
         Mask m = fonts.Render(Face::Sans, 10, k.what);
         Label(img, m, x, 41 - m.height / 2, kNearWhite, 0xB9B6C8);
-        x += m.width + 18;
+        x += m.width + 16;
     }
     Mask hint = fonts.Render(Face::Gothic, 12, "パッドを投げて、屋根から屋根へ！");
-    Label(img, hint, 238, 66, 0xE4E2EC, 0xB9B6C8);
+    Label(img, hint, 236, 70, 0xE4E2EC, 0xB9B6C8);
 
-    // The game's name at the right end.
-    Mask logo = fonts.Render(Face::Pop, 24, "ROOF RIDER");
+    // The game's name at the lower right.
+    Mask logo = fonts.Render(Face::Pop, 22, "ROOF RIDER");
     Mask slanted = Slant(logo, 0.2);
-    int lx = 786 - slanted.width, ly = 50 - slanted.height / 2;
+    int lx = 786 - slanted.width, ly = 77 - slanted.height / 2;
     Stamp(img, Grow(Pad(slanted, 2), 2), lx - 2, ly - 2, kOutline);
     Stamp(img, slanted, lx, ly, [&](int, int j) {
         return j < slanted.height / 2 ? Mix(0xFFF1B0, kBonus, j * 2.0 / slanted.height)

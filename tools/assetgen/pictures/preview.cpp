@@ -21,7 +21,7 @@ Image Fit(const Image& img, int max_width) {
         int factor = (img.Width() + max_width - 1) / max_width;
         return Shrink(img, factor);
     }
-    int factor = std::clamp(std::min(max_width / img.Width(), 200 / img.Height()), 1, 3);
+    int factor = std::clamp(std::min(max_width / img.Width(), 600 / img.Height()), 1, 3);
     return factor > 1 ? Enlarge(img, factor) : img;
 }
 

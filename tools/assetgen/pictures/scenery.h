@@ -22,6 +22,7 @@ void DrawCloud(Image& img, double cx, double cy, double length, double thickness
 // How a building looks; chosen from a seed so that the same course gives
 // the same picture.
 struct BuildingLook {
+    int style = 0;         // 0 punched windows, 1 ribbon windows, 2 glass curtain, 3 balconies
     int family = 0;        // 0, 1, 2: the three wall colours
     int window_w = 6;      // window size and spacing
     int window_h = 8;
@@ -41,9 +42,11 @@ BuildingLook ChooseLook(uint64_t seed);
 // dim darkens it (0 none .. 1 black) for buildings far away.
 void DrawBuilding(Image& img, int x0, int x1, int roof, int bottom, const BuildingLook& look,
                   double dim = 0.0);
+class Fonts;
 // Rooftop props standing on the roof between x0 and x1 (kept clear of both
-// walls), drawn behind where the hero rides.
-void DrawRooftop(Image& img, int x0, int x1, int roof, Random& rnd);
+// walls), drawn behind where the hero rides. Billboards get lettering when
+// fonts are given.
+void DrawRooftop(Image& img, int x0, int x1, int roof, Random& rnd, Fonts* fonts = nullptr);
 
 // A row of far buildings as a flat silhouette with a few lit windows.
 void DrawSkyline(Image& img, int x, int w, int base, int min_h, int max_h, Rgb wall, Rgb window,

@@ -95,8 +95,8 @@ Image MakeGameOver(Fonts& fonts) {
     Image img(800, 600);
     FillVerticalGradient(img, 0, 0, 800, 600, kNight, 40);
     DrawStars(img, 0, 0, 800, 380, 160, 0xE4D, false);
-    Moon(img, 640, 110, 34);
-    DrawCloud(img, 600, 150, 220, 10, 91, 0, 0.05);
+    Moon(img, 700, 62, 26);
+    DrawCloud(img, 600, 300, 200, 8, 91, 0, 0.05);
     DrawSkyline(img, 0, 800, 600, 120, 260, 0x1C1940, 0x6A5A8A, 0xE1);
     DrawSkyline(img, 0, 800, 600, 60, 170, 0x121030, 0xC8A060, 0xE2);
     // The roof he sits on, and the night beyond its edge.
@@ -193,41 +193,72 @@ Image MakeEvaluationBackground() {
 Image MakePortrait() {
     Image img(128, 128);
     FillVerticalGradient(img, 0, 0, 128, 128, {{0, kSkyMid}, {0.6, kSkyLow}, {1.0, kSkyHorizon}}, 16);
-    // A halo of light behind him.
-    for (int r = 56; r > 30; r -= 8) FillCircle(img, 64, 56, r, Mix(kSkyLow, 0xFFE9A8, (56 - r) / 40.0));
-    // Shoulders in the red jacket, popped collar, white shirt.
-    FillEllipse(img, 64, 132, 56, 36, kOutline);
-    FillEllipse(img, 64, 132, 54, 34, kJacket);
-    FillEllipse(img, 40, 124, 16, 22, kJacketShadow);
-    FillPolygon(img, {{52, 98}, {76, 98}, {64, 128}}, kNearWhite);
-    FillPolygon(img, {{44, 96}, {56, 94}, {62, 120}}, kJacketLight);
-    FillPolygon(img, {{84, 96}, {72, 94}, {66, 120}}, kJacketLight);
-    // Neck and head.
-    FillRect(img, 56, 80, 16, 18, kSkinShadow);
-    FillEllipse(img, 64, 58, 25, 29, kOutline);
-    FillEllipse(img, 64, 58, 23, 27, kSkin);
-    FillEllipse(img, 50, 66, 6, 10, kSkinShadow);
-    // The pompadour: a big wave swept up and forward.
-    FillPolygon(img, {{38, 62}, {37, 40}, {44, 24}, {58, 14}, {78, 8}, {100, 10}, {104, 20},
-                      {92, 26}, {84, 34}, {70, 36}, {56, 40}, {46, 52}, {43, 66}},
+    // A halo of light behind him, in flat rings.
+    for (int r = 60; r > 28; r -= 8) FillCircle(img, 60, 52, r, Mix(kSkyLow, 0xFFE9A8, (60 - r) / 40.0));
+    // Rays, like a stage light.
+    for (int i = 0; i < 12; ++i) {
+        double a = i * 3.14159 / 6 + 0.2;
+        FillPolygon(img, {{60, 52}, {60 + 90 * std::cos(a), 52 + 90 * std::sin(a)},
+                          {60 + 90 * std::cos(a + 0.12), 52 + 90 * std::sin(a + 0.12)}},
+                    Mix(img.At(60 + static_cast<int>(40 * std::cos(a)), 52), 0xFFF1C0, 0.18));
+    }
+
+    // He is drawn on a layer of his own and outlined, then laid over it.
+    Image hero(128, 128, kKeyWhite);
+    // Shoulders in the red jacket with a popped collar over a white shirt.
+    FillEllipse(hero, 60, 134, 58, 38, kJacket);
+    FillEllipse(hero, 28, 130, 24, 30, kJacketShadow);
+    FillPolygon(hero, {{48, 96}, {72, 96}, {60, 128}}, kNearWhite);
+    FillPolygon(hero, {{49, 104}, {71, 104}, {60, 124}}, kShoeShadow);
+    FillPolygon(hero, {{38, 92}, {52, 90}, {58, 118}, {44, 110}}, kJacketLight);
+    FillPolygon(hero, {{82, 92}, {68, 90}, {62, 118}, {76, 110}}, kJacket);
+    // The neck, shaded under the chin.
+    FillRect(hero, 50, 78, 20, 22, kSkin);
+    FillRect(hero, 50, 78, 20, 8, kSkinShadow);
+    // Ears and head: shade on his left, light on his right.
+    FillEllipse(hero, 33, 58, 5, 8, kSkinShadow);
+    FillEllipse(hero, 87, 58, 5, 8, kSkin);
+    FillEllipse(hero, 60, 55, 25, 29, kSkinShadow);
+    FillEllipse(hero, 63, 54, 22, 28, kSkin);
+    FillEllipse(hero, 60, 74, 17, 12, kSkin);  // the jaw
+    // Pompadour: a tall wave swept up and to his left, short at the sides.
+    FillPolygon(hero, {{34, 58}, {33, 36}, {40, 20}, {52, 10}, {70, 4}, {92, 3}, {104, 10},
+                       {100, 18}, {90, 22}, {86, 34}, {84, 42}, {80, 30}, {66, 30}, {52, 34},
+                       {42, 42}, {38, 58}},
                 kHair);
-    FillCapsule(img, {52, 24}, {92, 13}, 1.5, kHairLight);
-    FillCapsule(img, {46, 34}, {70, 24}, 1.2, kHairLight);
-    // Sunglasses with their glint.
-    FillRect(img, 44, 52, 44, 4, kShades);
-    FillEllipse(img, 54, 58, 10, 7, kShades);
-    FillEllipse(img, 76, 58, 10, 7, kShades);
-    FillRect(img, 49, 54, 4, 2, kGlint);
-    FillRect(img, 71, 54, 4, 2, kGlint);
-    img.Set(53, 53, kNearWhite);
-    img.Set(75, 53, kNearWhite);
-    // A confident grin.
-    FillPolygon(img, {{54, 74}, {76, 72}, {72, 80}, {58, 80}}, 0x8A3A3A);
-    FillRect(img, 57, 74, 16, 3, kNearWhite);
+    FillCapsule(hero, {46, 22}, {90, 8}, 1.6, kHairLight);
+    FillCapsule(hero, {42, 32}, {70, 18}, 1.2, kHairLight);
+    FillCapsule(hero, {60, 28}, {98, 12}, 0.9, kHairLight);
+    // Eyebrows over the glasses, one raised.
+    FillCapsule(hero, {42, 40}, {54, 38}, 1.5, kHair);
+    FillCapsule(hero, {66, 37}, {80, 34}, 1.5, kHair);
+    // Sunglasses: a bar and two lenses with a streak of sky in each.
+    FillRect(hero, 38, 44, 48, 4, kShades);
+    FillEllipse(hero, 49, 50, 11, 7.5, kShades);
+    FillEllipse(hero, 75, 50, 11, 7.5, kShades);
+    FillCapsule(hero, {42, 50}, {47, 45}, 1.2, kGlint);
+    FillCapsule(hero, {68, 50}, {73, 45}, 1.2, kGlint);
+    hero.Set(54, 53, kGlint);
+    hero.Set(80, 53, kGlint);
+    // The nose and a proud grin.
+    FillPolygon(hero, {{62, 52}, {66, 63}, {60, 64}}, kSkinShadow);
+    FillPolygon(hero, {{48, 70}, {78, 67}, {74, 76}, {54, 78}}, 0x8A3A3A);
+    FillPolygon(hero, {{51, 70}, {76, 68}, {75, 71}, {52, 73}}, kNearWhite);
+    // A thumbs-up rising from the lower right.
+    FillCapsule(hero, {112, 132}, {106, 114}, 10, kJacket);
+    FillCapsule(hero, {116, 132}, {112, 116}, 5, kJacketShadow);
+    FillRect(hero, 97, 94, 16, 14, kSkin);
+    FillRect(hero, 97, 100, 16, 8, kSkinShadow);
+    for (int k = 0; k < 3; ++k) FillRect(hero, 97, 96 + k * 4, 14, 1, kSkinShadow);
+    FillCapsule(hero, {102, 94}, {100, 80}, 3.2, kSkin);
+    Outline(hero, 0, 0, 128, 128, kKeyWhite, kOutline, true);
+    FillPinholes(hero, 0, 0, 128, 128, kKeyWhite);
+    Blit(img, hero, 0, 0, 128, 128, 0, 0, true);
     // Sparkles: he knows he looks good.
-    Sparkle(img, 104, 40, 5, kNearWhite);
-    Sparkle(img, 20, 30, 4, 0xFFE9A8);
-    Sparkle(img, 110, 90, 3, 0xFFE9A8);
+    Sparkle(img, 110, 34, 5, kNearWhite);
+    Sparkle(img, 16, 26, 4, 0xFFE9A8);
+    Sparkle(img, 20, 92, 3, 0xFFE9A8);
+    Sparkle(img, 80, 50, 2, kNearWhite);
     return img;
 }
 

@@ -121,45 +121,55 @@ const char* const kGlyphs[12][11] = {
     {".....", ".....", ".....", ".##..", ".##..", ".....", ".....", ".##..", ".##..", ".....", "....."},
 };
 
+// A ragged ball: circles around a centre with their radii jittered.
+void Ragged(Image& img, double cx, double cy, double r, Rgb c, Random& rnd) {
+    if (r < 1) return;
+    FillCircle(img, cx, cy, r * 0.8, c);
+    int lobes = 7 + static_cast<int>(r / 3);
+    for (int i = 0; i < lobes; ++i) {
+        double a = i * 6.28318 / lobes + rnd.Unit() * 0.4;
+        double d = r * (0.45 + 0.2 * rnd.Unit());
+        FillCircle(img, cx + d * std::cos(a), cy + d * std::sin(a) * 0.85, r * (0.38 + 0.2 * rnd.Unit()), c);
+    }
+}
+
+// Cell n of the blast. The game draws cell n at the hero's x - 3n - 10, so a
+// point fixed in the cell drifts back from him 3 pixels a frame: the burst
+// goes off at his back, behind the board's tail, and is left behind as it
+// swells, burns out and thins into smoke.
 void Blast(Image& img, int cell, Random& rnd) {
     const int ox = (cell % 8) * 96, oy = (cell / 8) * 96;
-    const double t = cell / 15.0;
-    // It swells quickly, then thins out into drifting smoke.
-    const double swell = cell < 4 ? (cell + 1) / 4.0 : 1.0 - (cell - 4) / 13.0;
-    const double cy = 72;
-    // The jet: from the board at the right, streaming out to the left.
-    const double reach = 30 + 60 * std::min(1.0, t * 3);
-    const Rgb kSmoke = 0x3A2F52, kSmokeLight = 0x5E4A78;
-    // Smoke puffs left behind earlier.
-    for (int i = 0; i < 6; ++i) {
-        double px = 70 - reach * (0.3 + i * 0.14) - t * 20;
-        double py = cy + rnd.Range(-6, 6) - t * 10 * i / 6.0;
-        double r = (5 + i * 1.8) * (0.5 + t);
-        if (cell > 1 && px > 2) {
-            FillCircle(img, ox + px, oy + py, r, kSmoke);
-            FillCircle(img, ox + px + 1, oy + py - 1, r * 0.7, kSmokeLight);
-        }
+    img.SetClip(ox, oy, 96, 96);
+    static const double kFire[16] = {7, 13, 18, 21, 22, 21, 19, 16, 13, 10, 7, 5, 3, 1.5, 0, 0};
+    static const double kSmoke[16] = {0, 0, 6, 10, 14, 17, 19, 21, 22, 22, 21, 19, 16, 13, 9, 6};
+    const double cx = ox + 44, cy = oy + 72;
+    const double fire = kFire[cell], smoke = kSmoke[cell];
+    const Rgb kSmokeDark = 0x2E2644, kSmokeMid = 0x4A3D66, kSmokeLight = 0x6E5C8C;
+    // Smoke rolls back and up behind the fire.
+    if (smoke > 0) {
+        double drift = cell * 1.2;
+        Ragged(img, cx - 6 - drift, cy - 4 - drift * 0.6, smoke, cell < 12 ? kSmokeDark : kSmokeMid, rnd);
+        Ragged(img, cx - 4 - drift, cy - 7 - drift * 0.6, smoke * 0.7, kSmokeMid, rnd);
+        Ragged(img, cx - 2 - drift, cy - 10 - drift * 0.6, smoke * 0.35, kSmokeLight, rnd);
+        if (cell > 5) Ragged(img, cx - 18 - drift, cy + 4, smoke * 0.45, kSmokeMid, rnd);
     }
-    if (swell > 0.15) {
-        // Outer flame, inner flame, white-hot core.
-        double len = reach * swell;
-        FillEllipse(img, ox + 84 - len / 2, oy + cy, len / 2 + 6, 12 * swell + 3, 0xC8342A);
-        FillEllipse(img, ox + 86 - len / 2.6, oy + cy, len / 2.6 + 4, 9 * swell + 2, 0xFF7A2A);
-        FillEllipse(img, ox + 88 - len / 4, oy + cy, len / 4 + 3, 5 * swell + 1.5, 0xFFD23F);
-        FillEllipse(img, ox + 90 - len / 8, oy + cy, len / 8 + 2, 2.5 * swell + 1, 0xFFF4C0);
+    // The fire: dark red rim, orange, yellow, a white-hot heart while young.
+    if (fire > 0) {
+        Ragged(img, cx, cy, fire, 0xC8342A, rnd);
+        Ragged(img, cx + 1, cy + 1, fire * 0.72, 0xFF7A2A, rnd);
+        Ragged(img, cx + 2, cy + 1, fire * 0.45, 0xFFD23F, rnd);
+        if (cell < 7) FillCircle(img, cx + 3, cy + 1, fire * 0.22, 0xFFF4C0);
     }
-    // Sparks flying back and out.
-    int sparks = cell < 12 ? 14 - cell / 2 : 4;
+    // Sparks streak out, fewer as it dies.
+    int sparks = std::max(2, 16 - cell);
     for (int i = 0; i < sparks; ++i) {
-        double a = 3.14159 + (rnd.Unit() - 0.5) * 1.6;
-        double d = 10 + rnd.Unit() * (20 + 60 * t);
-        int sx = static_cast<int>(80 + d * std::cos(a)), sy = static_cast<int>(cy + d * std::sin(a));
+        double a = rnd.Unit() * 6.28318;
+        double d = fire * 0.8 + 4 + rnd.Unit() * (8 + cell * 3.0);
+        double sx = cx + d * std::cos(a), sy = cy + d * std::sin(a) * 0.8;
         Rgb c = rnd.Chance(0.5) ? 0xFFE9A8 : 0xFF9A3A;
-        if (sx > 1 && sx < 94 && sy > 1 && sy < 94) {
-            img.Set(ox + sx, oy + sy, c);
-            img.Set(ox + sx + 1, oy + sy, Mix(c, 0xC8342A, 0.5));
-        }
+        FillCapsule(img, {sx, sy}, {sx - 2.5 * std::cos(a), sy - 2.0 * std::sin(a)}, 0.6, c);
     }
+    img.ClearClip();
 }
 
 }  // namespace
