@@ -1,0 +1,287 @@
+// The level files and the new-game reset: the 20-byte little-endian
+// records, the scale of the x fields, the sine table, BasePath, files that
+// are missing or too short, the start values, and the staff roll and
+// evaluation windows placed on the screen.
+#include <gtest/gtest.h>
+
+#ifdef ROOFRIDER_PROGRAM_COMPLETE
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/game_state.h"
+#include "game/level.h"
+#include "platform/basic.h"
+#include "platform/files.h"
+#include "platform/forms.h"
+#include "screens/ending.h"
+#include "screens/hyouka.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Record {
+    float left = 0, top = 0, right = 0, bottom = 0;
+    int16_t kind = 0, taken = 0;
+};
+
+// The bytes of one record, written out little-endian by hand.
+void PutRecord(std::vector<unsigned char>& out, const Record& r) {
+    auto put_float = [&](float f) {
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(bits >> (8 * i)));
+    };
+    auto put_int16 = [&](int16_t v) {
+        const auto u = static_cast<uint16_t>(v);
+        out.push_back(static_cast<unsigned char>(u & 0xFF));
+        out.push_back(static_cast<unsigned char>(u >> 8));
+    };
+    put_float(r.left);
+    put_float(r.top);
+    put_float(r.right);
+    put_float(r.bottom);
+    put_int16(r.kind);
+    put_int16(r.taken);
+}
+
+std::vector<Record> Buildings(int count) {
+    std::vector<Record> b;
+    for (int n = 1; n <= count; ++n)
+        b.push_back({300.0f * (n - 1), 450.0f - n, 300.0f * (n - 1) + 250, 600, 9, 1});
+    return b;
+}
+
+std::vector<Record> Items(int count) {
+    std::vector<Record> items;
+    for (int n = 1; n <= count; ++n)
+        items.push_back({100.0f * n, 300, 100.0f * n + 10.5f, 332, static_cast<int16_t>(n % 4), 1});
+    return items;
+}
+
+class LevelTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char templ[] = "/tmp/rr_level_XXXXXX";
+        ASSERT_NE(mkdtemp(templ), nullptr);
+        root_ = templ;
+        dir_ = root_ / "game folder";
+        fs::create_directories(dir_ / "data");
+        Write("biru.dat", Buildings(17));
+        Write("item.dat", Items(33));
+        platform::files::SetProgramDirectoryOverride(dir_.string());
+        G = GameState{};
+        basic::ResetRnd();
+    }
+    void TearDown() override {
+        platform::files::SetProgramDirectoryOverride("");
+        G = GameState{};
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    void Write(const std::string& name, const std::vector<Record>& records,
+               std::size_t extra_bytes = 0) {
+        std::vector<unsigned char> bytes;
+        for (const Record& r : records) PutRecord(bytes, r);
+        bytes.insert(bytes.end(), extra_bytes, 0x7F);
+        std::ofstream(dir_ / "data" / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    std::string LoadError() {
+        try {
+            LoadLevelFiles();
+        } catch (const std::runtime_error& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    fs::path root_, dir_;
+};
+
+TEST_F(LevelTest, RecordsAreScaledInXAndKeptInY) {
+    std::vector<Record> buildings = Buildings(17);
+    buildings[0] = {100, 450, 200, 77, 0x0102, 1};
+    Write("biru.dat", buildings);
+    std::vector<Record> items = Items(33);
+    items[4] = {100, 300.25f, 200, 332.5f, 3, 1};
+    Write("item.dat", items);
+    LoadLevelFiles();
+
+    const LevelRecord& b = G.Buildings[1];
+    EXPECT_EQ(b.Left, 300);
+    EXPECT_EQ(b.Right, 600);
+    EXPECT_EQ(b.Top, 450);
+    EXPECT_EQ(b.Bottom, 77);
+    EXPECT_EQ(b.Kind, 0x0102);
+    EXPECT_EQ(b.Taken, 1) << "a building keeps what the file says";
+
+    const LevelRecord& item = G.Items[5];
+    EXPECT_EQ(item.Left, 300);
+    EXPECT_EQ(item.Right, 600);
+    EXPECT_EQ(item.Top, 300.25f);
+    EXPECT_EQ(item.Bottom, 332.5f);
+    EXPECT_EQ(item.Kind, 3);
+    for (int n = 1; n <= 33; ++n) EXPECT_EQ(G.Items[static_cast<std::size_t>(n)].Taken, 0) << n;
+    EXPECT_EQ(G.Items[1].Right, static_cast<float>(3 * 110.5f));
+
+    // Index 0 is never used.
+    EXPECT_EQ(G.Buildings[0].Top, 0);
+    EXPECT_EQ(G.Items[0].Left, 0);
+
+    EXPECT_EQ(G.CourseScale, 3);
+    EXPECT_EQ(G.Lives, 4);
+    EXPECT_EQ(G.ScrollSpeed, 5);
+    EXPECT_EQ(G.BuildingCount, 17);
+    EXPECT_EQ(G.ItemCount, 33);
+}
+
+TEST_F(LevelTest, RecordsBeyondTheCountsAndTrailingBytesAreNotRead) {
+    LoadLevelFiles();
+    const GameState exact = G;
+    G = GameState{};
+    std::vector<Record> more_buildings = Buildings(20);
+    std::vector<Record> more_items = Items(40);
+    Write("biru.dat", more_buildings, 13);
+    Write("item.dat", more_items, 19);
+    LoadLevelFiles();
+    EXPECT_EQ(G.Buildings[18].Left, 0);
+    EXPECT_EQ(G.Items[34].Left, 0);
+    for (std::size_t n = 0; n < kLevelTableSize; ++n) {
+        EXPECT_EQ(G.Buildings[n].Left, exact.Buildings[n].Left) << n;
+        EXPECT_EQ(G.Buildings[n].Top, exact.Buildings[n].Top) << n;
+        EXPECT_EQ(G.Items[n].Right, exact.Items[n].Right) << n;
+        EXPECT_EQ(G.Items[n].Kind, exact.Items[n].Kind) << n;
+    }
+    // A whole count of records followed by part of another loads as well.
+    Write("biru.dat", Buildings(17), 19);
+    EXPECT_EQ(LoadError(), "");
+}
+
+TEST_F(LevelTest, MissingOrShortFilesStopTheProgramWithTheirName) {
+    Write("biru.dat", Buildings(12));
+    EXPECT_EQ(LoadError(), "data\\biru.dat: 12 records, 17 needed");
+    Write("biru.dat", Buildings(16), 19);
+    EXPECT_EQ(LoadError(), "data\\biru.dat: 16 records, 17 needed");
+    Write("biru.dat", {});
+    EXPECT_EQ(LoadError(), "data\\biru.dat: 0 records, 17 needed");
+    Write("biru.dat", Buildings(17));
+    Write("item.dat", Items(32));
+    EXPECT_EQ(LoadError(), "data\\item.dat: 32 records, 33 needed");
+    fs::remove(dir_ / "data" / "item.dat");
+    EXPECT_EQ(LoadError(), "data\\item.dat: cannot be opened (No such file or directory)");
+    fs::remove(dir_ / "data" / "biru.dat");
+    EXPECT_EQ(LoadError(), "data\\biru.dat: cannot be opened (No such file or directory)");
+}
+
+TEST_F(LevelTest, TheSineTableUsesTheFactor3Point141) {
+    LoadLevelFiles();
+    EXPECT_EQ(G.SineTable[0], 0);
+    EXPECT_EQ(G.SineTable[90], static_cast<float>(std::sin(1.5705)));
+    EXPECT_LT(G.SineTable[90], 1);
+    EXPECT_EQ(G.SineTable[30], static_cast<float>(std::sin(30 * 3.141 / 180)));
+    EXPECT_NEAR(G.SineTable[180], 0.00059, 0.000005);
+    EXPECT_EQ(G.SineTable[180], static_cast<float>(std::sin(3.141)));
+}
+
+TEST_F(LevelTest, BasePathEndsInOneBackslashWhateverTheFolderIsWrittenWith) {
+    const std::string expected = [&] {
+        std::string s = dir_.string();
+        for (char& c : s)
+            if (c == '/') c = '\\';
+        return s + "\\";
+    }();
+    LoadLevelFiles();
+    EXPECT_EQ(G.BasePath, expected);
+    platform::files::SetProgramDirectoryOverride(dir_.string() + "/");
+    LoadLevelFiles();
+    EXPECT_EQ(G.BasePath, expected);
+    EXPECT_EQ(G.Buildings[1].Top, 449);
+}
+
+class ResetTest : public LevelTest {
+protected:
+    void SetUp() override {
+        LevelTest::SetUp();
+        forms::Initialise(true);
+    }
+    void TearDown() override {
+        Ending.Unload();
+        Hyouka.Unload();
+        LevelTest::TearDown();
+    }
+};
+
+TEST_F(ResetTest, StartValuesPutTheHeroOnTheFirstRoof) {
+    std::vector<Record> buildings = Buildings(17);
+    buildings[0].top = 450;
+    Write("biru.dat", buildings);
+    LoadLevelFiles();
+    ResetGame();
+    EXPECT_EQ(G.PlayerY, 354);
+    EXPECT_EQ(G.PlayerX, 100);
+    EXPECT_EQ(G.PlayerWidth, 96);
+    EXPECT_EQ(G.PlayerHeight, 96);
+    EXPECT_EQ(G.BuildingIndex, 1);
+    EXPECT_EQ(G.PlayerFrameCount, 5);
+    EXPECT_EQ(G.CourseWidth, 15000);
+    EXPECT_EQ(G.CourseHeight, 600);
+    EXPECT_EQ(G.CloudWidth, 1800);
+    EXPECT_EQ(G.CloudHeight, 600);
+    EXPECT_EQ(G.PanelY, 500);
+    EXPECT_EQ(G.PanelWidth, 800);
+    EXPECT_EQ(G.ReadyGoWidth, 540);
+    EXPECT_EQ(G.ReadyGoHeight, 133);
+    for (const Pad& pad : G.Pads) {
+        EXPECT_EQ(pad.State, 0);
+        EXPECT_EQ(pad.Width, 16);
+        EXPECT_EQ(pad.Height, 16);
+    }
+    EXPECT_EQ(G.ItemKindCount, 4);
+    EXPECT_EQ(G.ItemWidth, 32);
+    EXPECT_EQ(G.DigitWidth, 12);
+    EXPECT_EQ(G.DigitHeight, 24);
+    EXPECT_EQ(G.CloudSpeed, 1);
+    EXPECT_EQ(G.JumpSoundFiles[0], "jump1.wav");
+    EXPECT_EQ(G.JumpSoundFiles[2], "jump3.wav");
+    // What the loader set stays.
+    EXPECT_EQ(G.Lives, 4);
+    EXPECT_EQ(G.ScrollSpeed, 5);
+    EXPECT_EQ(G.PlayPhase, 0);
+    EXPECT_EQ(G.RespawnDelay, 0);
+}
+
+TEST_F(ResetTest, TheStaffRollAndTheEvaluationArePlacedOnTheScreen) {
+    LoadLevelFiles();
+    ResetGame();
+    const float screen_w = forms::ScreenWidth(), screen_h = forms::ScreenHeight();
+    EXPECT_EQ(screen_w, 1024 * 15);
+    EXPECT_EQ(screen_h, 768 * 15);
+    EXPECT_EQ(Ending.Width(), 15360);
+    EXPECT_EQ(Ending.Height(), 11520);
+    EXPECT_EQ(Ending.Left(), 0);
+    EXPECT_EQ(Ending.Top(), 0);
+    for (int j = 0; j <= 5; ++j) {
+        EXPECT_EQ(Ending.Ob[j].Top(), 11520 + 400 + 3000 * j) << j;
+        EXPECT_EQ(Ending.Name1[j].Top(), 11520 + 750 + 3000 * j) << j;
+        EXPECT_FLOAT_EQ(Ending.Ob[j].Left(), 7680 - Ending.Ob[j].Width() / 2) << j;
+        EXPECT_FLOAT_EQ(Ending.Name1[j].Left(), 7680 - Ending.Name1[j].Width() / 2) << j;
+    }
+    EXPECT_FLOAT_EQ(Ending.Label1.Left(), Ending.ScaleWidth() / 2 - Ending.Label1.Width() / 2);
+    EXPECT_FLOAT_EQ(Ending.Label1.Top(), Ending.ScaleHeight() / 2 - Ending.Label1.Height() / 2);
+    EXPECT_FLOAT_EQ(Hyouka.Left(), screen_w / 2 - Hyouka.Width() / 2);
+    EXPECT_FLOAT_EQ(Hyouka.Top(), screen_h / 2 - Hyouka.Height() / 2);
+}
+
+}  // namespace
+
+#endif  // ROOFRIDER_PROGRAM_COMPLETE
