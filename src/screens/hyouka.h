@@ -1,6 +1,7 @@
 // Hyouka — the evaluation screen after the goal.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/forms.h"
@@ -28,3 +29,11 @@ public:
     std::string RankText;
 };
 extern EvaluationWindow Hyouka;
+
+// The judgement made at activation. The time bonus looks at the whole play
+// time: under 50 s +2000, under 53 s +1000, under 56 s nothing, else −1000.
+int32_t TimeBonus(int16_t minutes, int16_t seconds, int16_t centis);
+// +1000 for exactly four lives, +2000 for five or more.
+int32_t LivesBonus(int16_t lives);
+// The rank text for a final score; bounds inclusive, below zero the lowest.
+std::string RankFor(int32_t score);

@@ -24,7 +24,14 @@ public:
 
     int16_t TopIndex = 0;
     int16_t OpenSubMenu = 0;
-    int16_t SubIndex = 0;
+    // The selected position of each row, always its red one: each row keeps
+    // its own, so no key can reach a position that its row does not have.
+    int16_t LevelIndex = 0, LifeIndex = 0, SoundIndex = 0;
     std::string OptionsReply;
+
+private:
+    void MoveInRow(int16_t key_code, forms::Label* row, int16_t last, int16_t& index,
+                   const char* const* messages);
+    void PlayRowSound(const char* file);
 };
 extern OptionsWindow OP;
