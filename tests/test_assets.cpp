@@ -405,15 +405,11 @@ TEST(Assets, GeneratorNamesTheLineOfABrokenCourse) {
     struct Case {
         std::string from, to, expect;
     };
+    // The parser's cases are tested on the library; here the message must
+    // reach the build's output and nothing may be written.
     const Case cases[] = {
         {"item bonus 100 300", "item lives 100 300", "course.txt:19: unknown item kind \"lives\""},
-        {"building 290 540 400", "building 290 540", "course.txt:3: expected: building LEFT RIGHT ROOF"},
-        {"building 580 830 400", "building 500 830 400", "course.txt:4: the building overlaps"},
         {"building 4740 5000 380", "building 4600 5000 380", "course.txt:18: the last building must start between world x 14200"},
-        {"building 4740 5000 380", "building 4740 4990 380", "must reach the end of the course"},
-        {"item bonus 4580 300", "item bonus 4995 300", "course.txt:51: the item lies outside course x 0 to 5000"},
-        {"item bonus 240 300", "", "the course has 32 items; the game reads exactly 33"},
-        {"building 0 250 400", "building zero 250 400", "course.txt:2: LEFT \"zero\" is not a number"},
     };
     for (const Case& c : cases) {
         std::string broken = SmallCourse();
