@@ -1,6 +1,7 @@
 // The small sheets: items (bmp/item.bmp), jump pads (bmp/jump.bmp), the
 // digit glyphs (bmp/suji.bmp) and the dash blast (bmp/baku.bmp).
 #include <cmath>
+#include <functional>
 
 #include "palette.h"
 #include "pictures.h"
@@ -18,34 +19,41 @@ void Badge(Image& img, int ox, Rgb base) {
     FillCircle(img, ox + 15, 15, 11.5, Mix(base, kNearWhite, 0.25));
 }
 
+// A symbol drawn on a layer of its own and ringed with the dark outline
+// before it is laid on its badge.
+void Symbol(Image& img, int ox, const std::function<void(Image&)>& draw) {
+    Image layer(32, 32, kKeyWhite);
+    draw(layer);
+    Outline(layer, 0, 0, 32, 32, kKeyWhite, kOutline, false);
+    Blit(img, layer, 0, 0, 32, 32, ox, 0, true);
+}
+
 void Heart(Image& img, int ox) {
     Badge(img, ox, kLife);
-    const Rgb shade = Mix(kLife, kOutline, 0.3);
-    auto heart = [&](double cx, double cy, double s, Rgb c) {
-        FillCircle(img, cx - 4 * s, cy - 2 * s, 4.6 * s, c);
-        FillCircle(img, cx + 4 * s, cy - 2 * s, 4.6 * s, c);
-        FillPolygon(img, {{cx - 8.6 * s, cy - 1 * s}, {cx + 8.6 * s, cy - 1 * s}, {cx, cy + 9 * s}}, c);
-    };
-    heart(ox + 16.5, 16, 1.0, kOutline);
-    heart(ox + 16, 15.5, 0.86, shade);
-    heart(ox + 15.5, 15, 0.74, kLife);
-    FillEllipse(img, ox + 11, 11, 2.2, 1.5, kNearWhite);
+    Symbol(img, ox, [](Image& l) {
+        auto heart = [&](double cx, double cy, double s, Rgb c) {
+            FillCircle(l, cx - 4 * s, cy - 2 * s, 4.6 * s, c);
+            FillCircle(l, cx + 4 * s, cy - 2 * s, 4.6 * s, c);
+            FillPolygon(l, {{cx - 8.6 * s, cy - 1 * s}, {cx + 8.6 * s, cy - 1 * s}, {cx, cy + 9 * s}}, c);
+        };
+        heart(16, 15.5, 1.0, Mix(kLife, kOutline, 0.35));
+        heart(15.5, 15, 0.8, kLife);
+        FillEllipse(l, 11, 11, 2.2, 1.5, kNearWhite);
+    });
 }
 
 void SpeedUp(Image& img, int ox) {
     Badge(img, ox, kSpeedUp);
-    // A lightning bolt.
-    std::vector<Point> bolt = {{ox + 18.0, 3.0}, {ox + 8.0, 17.0}, {ox + 15.0, 17.0},
-                               {ox + 12.0, 29.0}, {ox + 24.0, 13.0}, {ox + 17.0, 13.0},
-                               {ox + 21.0, 3.0}};
-    std::vector<Point> inner;
-    for (const Point& p : bolt) inner.push_back({p.x + (ox + 16 - p.x) * 0.18, p.y + (16 - p.y) * 0.14});
-    FillPolygon(img, bolt, kOutline);
-    FillPolygon(img, inner, Mix(kBonus, kNearWhite, 0.3));
-    FillRect(img, ox + 16, 7, 2, 3, kNearWhite);
-    // Speed streaks.
-    FillRect(img, ox + 4, 10, 4, 1, Mix(kSpeedUp, kOutline, 0.5));
-    FillRect(img, ox + 3, 14, 3, 1, Mix(kSpeedUp, kOutline, 0.5));
+    // A fat arrow pointing ahead, with speed streaks behind it.
+    Symbol(img, ox, [](Image& l) {
+        FillPolygon(l, {{8, 12}, {16, 12}, {16, 6}, {26, 16}, {16, 26}, {16, 20}, {8, 20}},
+                    Mix(kBonus, kNearWhite, 0.35));
+        FillPolygon(l, {{8, 17}, {16, 17}, {16, 21}, {21, 21}, {16, 26}, {16, 20}, {8, 20}},
+                    Mix(kBonus, 0xE07A1A, 0.35));
+        FillRect(l, 17, 9, 2, 2, kNearWhite);
+    });
+    FillRect(img, ox + 3, 13, 3, 1, kOutline);
+    FillRect(img, ox + 2, 18, 4, 1, kOutline);
 }
 
 void Snail(Image& img, int ox) {
@@ -69,20 +77,21 @@ void Snail(Image& img, int ox) {
 
 void Star(Image& img, int ox) {
     Badge(img, ox, kBonus);
-    auto star = [&](double cx, double cy, double r, Rgb c) {
-        std::vector<Point> pts;
-        for (int i = 0; i < 10; ++i) {
-            double a = -3.14159 / 2 + i * 3.14159 / 5;
-            double rr = i % 2 ? r * 0.45 : r;
-            pts.push_back({cx + rr * std::cos(a), cy + rr * std::sin(a)});
-        }
-        FillPolygon(img, pts, c);
-    };
-    star(ox + 16, 17, 13, kOutline);
-    star(ox + 16, 17, 11, Mix(kBonus, 0xE07A1A, 0.45));
-    star(ox + 15.5, 16.5, 9, kBonus);
-    FillRect(img, ox + 13, 11, 2, 3, kNearWhite);
-    img.Set(ox + 12, 14, kNearWhite);
+    Symbol(img, ox, [](Image& l) {
+        auto star = [&](double cx, double cy, double r, Rgb c) {
+            std::vector<Point> pts;
+            for (int i = 0; i < 10; ++i) {
+                double a = -3.14159 / 2 + i * 3.14159 / 5;
+                double rr = i % 2 ? r * 0.45 : r;
+                pts.push_back({cx + rr * std::cos(a), cy + rr * std::sin(a)});
+            }
+            FillPolygon(l, pts, c);
+        };
+        star(16, 17, 12, Mix(kBonus, 0xE07A1A, 0.45));
+        star(15.5, 16.5, 9.5, Mix(kBonus, kNearWhite, 0.15));
+        FillRect(l, 13, 11, 2, 3, kNearWhite);
+        l.Set(12, 14, kNearWhite);
+    });
 }
 
 // A springboard: base plate, coil and top plate; the spring is taller with
