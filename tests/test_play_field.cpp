@@ -125,7 +125,7 @@ protected:
             if (Shown(x, y) == Px(synthetic::Glyph(g))) return g;
         return -1;
     }
-    static int ScoreGlyph(int cell) { return GlyphAt(cell, 575); }  // below the clock row
+    static int ScoreGlyph(int cell) { return GlyphAt(cell, 566); }  // below the clock, above the lives
     static int ClockGlyph(int cell) { return GlyphAt(cell, 540); }
     static int LivesGlyph(int x) {
         for (int g = 0; g < 12; ++g)
@@ -295,15 +295,15 @@ TEST_F(PlayField, CopiesThatDoNotFitAreSkippedAndTheFrameGoesOn) {
         if (pass == 210) {
             G.PlayerState = 3;  // sliding: the simulation moves him on
             G.PlayerY = 530;    // the hero's copy reaches below the screen
-            G.Pads[0] = Pad{0, -2, 505, 16, 16, 2, 0, 2, 1};  // going off the left edge
+            G.Pads[0] = Pad{0, -2, 525, 16, 16, 2, 0, 2, 1};  // going off the left edge
             G.Score = 12345;
             G.Lives = 12;
         }
         return pass < 212;
     });
     EXPECT_EQ(ddraw::FlipTimesUs().size() - flips_before, 3u) << "passes 210 to 212 flipped";
-    EXPECT_EQ(Shown(148, 560), Px(synthetic::kPanel)) << "the hero was not drawn";
-    EXPECT_EQ(Shown(2, 510), Px(synthetic::kPanel)) << "the pad was not drawn";
+    EXPECT_EQ(Shown(110, 590), Px(synthetic::kPanel)) << "the hero was not drawn";
+    EXPECT_EQ(Shown(2, 530), Px(synthetic::kPanel)) << "the pad was not drawn";
     for (int cell = 0; cell < 5; ++cell) EXPECT_EQ(ScoreGlyph(cell), 5 - cell);
     EXPECT_EQ(ScoreGlyph(5), -1);
     EXPECT_EQ(LivesGlyph(180), 2);
