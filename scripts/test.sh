@@ -22,8 +22,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 sanitized=$(count_tests build-asan)
 
 echo "== fuzz =="
-fuzz_output=$(FUZZ_SECONDS=${FUZZ_SECONDS:-10} bash scripts/fuzz.sh)
-echo "$fuzz_output"
-fuzzed=$(grep -c "no crash" <<<"$fuzz_output")
+fuzz_log=$(mktemp)
+trap 'rm -f "$fuzz_log"' EXIT
+FUZZ_SECONDS=${FUZZ_SECONDS:-10} bash scripts/fuzz.sh | tee "$fuzz_log"
+fuzzed=$(grep -c "no crash" "$fuzz_log")
 
 echo "test.sh: all passed: $plain tests, $sanitized under ASan+UBSan, $fuzzed fuzz targets; $(( $(date +%s) - started )) s"
