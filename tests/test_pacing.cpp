@@ -18,10 +18,17 @@ class SimClock final : public platform::PaceClock {
 public:
     uint64_t now = 1234567;  // any start
     int waits = 0;
+    // A busy machine wakes a sleeper late: up to this many microseconds.
+    uint32_t late_wakeup_us = 0;
+    uint32_t seed = 99;
     uint64_t NowUs() override { return now; }
     void WaitUntilUs(uint64_t deadline) override {
         ++waits;
         if (deadline > now) now = deadline;
+        if (late_wakeup_us) {
+            seed = seed * 1664525u + 1013904223u;
+            now += (seed >> 8) % (late_wakeup_us + 1);
+        }
     }
 };
 
@@ -49,8 +56,10 @@ struct RunResult {
 };
 
 // A play loop: compose (0.4 to 2.9 ms, varying), flip (wait, then present).
-RunResult PlayLoop(const SimDisplay& display, int frames, int late_frame = -1, uint64_t late_us = 0) {
+RunResult PlayLoop(const SimDisplay& display, int frames, int late_frame = -1, uint64_t late_us = 0,
+                   uint32_t late_wakeup_us = 0) {
     SimClock clock;
+    clock.late_wakeup_us = late_wakeup_us;
     platform::FramePacer pacer(clock);
     RunResult result;
     uint32_t seed = 12345;
@@ -90,6 +99,35 @@ TEST(FramePacer, KeepsSixtyHertzOnEveryDisplay) {
                 EXPECT_LE(r.max_waits_per_frame, 1);  // one sleep a frame: no spinning
             }
         }
+    }
+}
+
+// The pace as bench/run.sh measures it on real runs: the mean interval
+// within 0.1 ms of 1/60 s and 99 % of the intervals within 2 ms of it,
+// here while every wake-up comes up to 1.5 ms late (a busy machine),
+// whatever rate the display reports, when its vertical sync does nothing
+// (as the display layer's presents never wait for it), and on a 60 Hz
+// display whose sync blocks. A blocking sync at another rate could only
+// show frames on its own retraces (13.3 ms apart at 75 Hz): judder that
+// no pacer can remove, which is why the presents never wait for it.
+TEST(FramePacer, HoldsTheMeasuredPaceWhenWakeupsComeLate) {
+    struct Case {
+        double hz;
+        bool blocks;
+    };
+    for (const Case c : {Case{0, false}, Case{60, false}, Case{75, false}, Case{120, false}, Case{144, false},
+                         Case{60, true}}) {
+        SCOPED_TRACE(testing::Message() << c.hz << " Hz, vsync " << (c.blocks ? "blocks" : "does nothing"));
+        const RunResult r = PlayLoop(SimDisplay{c.hz, c.blocks, 0}, 3600, -1, 0, 1500);
+        EXPECT_NEAR(r.mean_interval_us, kPeriodUs, 100.0);
+        std::vector<double> deviation;
+        for (size_t i = 1; i < r.presents.size(); ++i)
+            deviation.push_back(std::abs(static_cast<double>(r.presents[i] - r.presents[i - 1]) - kPeriodUs));
+        std::sort(deviation.begin(), deviation.end());
+        EXPECT_LE(deviation[deviation.size() * 99 / 100], 2000.0);
+        EXPECT_EQ(r.early, 0);
+        EXPECT_EQ(r.skipped, 0u);
+        EXPECT_LE(r.max_waits_per_frame, 1);
     }
 }
 

@@ -7,6 +7,11 @@
 // naming the file instead of a crash or a huge allocation.
 #include "platform/bmp_loader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +21,8 @@ namespace platform::bmp {
 namespace {
 
 constexpr uint32_t kFileHeaderSize = 14;
+// Larger files are read as any other file (and refused by the checks).
+constexpr uint64_t kMaxFileBytes = 0x7fffffffu;
 constexpr int64_t kMaxSide = 32768;
 constexpr uint64_t kMaxPixelBytes = 256ull * 1024 * 1024;  // as 32-bit pixels
 
@@ -153,13 +160,77 @@ SDL_Surface* LoadBytes(std::span<const unsigned char> bytes, const std::string& 
     return surface;
 }
 
-SDL_Surface* LoadFile(const std::string& program_path, std::string* error) {
+std::optional<Rgb24Picture> Rgb24PictureOf(std::span<const unsigned char> b) {
+    if (b.size() > 0x7fffffffu || !Check(b, std::string(), nullptr)) return std::nullopt;
+    const uint32_t info_size = U32(b, 14);
+    Rgb24Picture p;
+    int64_t height = 0;
+    if (info_size == 12) {
+        if (U16(b, 24) != 24) return std::nullopt;
+        p.width = U16(b, 18);
+        height = U16(b, 20);
+    } else {
+        if (U16(b, 28) != 24 || U32(b, 30) != kBiRgb) return std::nullopt;
+        p.width = I32(b, 18);
+        height = I32(b, 22);
+    }
+    p.top_down = height < 0;
+    p.height = static_cast<int>(height < 0 ? -height : height);
+    p.data_offset = U32(b, 10);
+    p.stride = (static_cast<size_t>(p.width) * 24 + 31) / 32 * 4;
+    return p;
+}
+
+void DecodeRgb24To565(std::span<const unsigned char> bytes, const Rgb24Picture& p, uint16_t* out,
+                      std::ptrdiff_t out_stride) {
+    for (int y = 0; y < p.height; ++y) {
+        const int stored = p.top_down ? y : p.height - 1 - y;
+        const unsigned char* s = bytes.data() + p.data_offset + static_cast<size_t>(stored) * p.stride;
+        uint16_t* d = out + static_cast<std::ptrdiff_t>(y) * out_stride;
+        for (int x = 0; x < p.width; ++x, s += 3)  // stored blue, green, red
+            d[x] = static_cast<uint16_t>(((s[2] >> 3) << 11) | ((s[1] >> 2) << 5) | (s[0] >> 3));
+    }
+}
+
+std::optional<FileBytes> ReadFile(const std::string& program_path, std::string* error) {
+    const std::string path = files::MapPath(program_path);
+    FileBytes out;
+    struct stat st {};
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        static_cast<uint64_t>(st.st_size) <= kMaxFileBytes) {
+        out.big_ = BigBuffer(static_cast<size_t>(st.st_size));
+        auto* at = static_cast<unsigned char*>(out.big_.data());
+        size_t got = 0;
+        while (at && got < out.big_.size()) {
+            const ssize_t n = read(fd, at + got, out.big_.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+        close(fd);
+        if (at) {
+            out.size_ = got;  // a file that shrank meanwhile reads as what is left
+            return out;
+        }
+    } else if (fd >= 0) {
+        close(fd);
+    }
+    // Anything else (an empty file, a pipe, a file too large to be a
+    // picture) is read as the other files are; the checks then speak.
     auto bytes = files::ReadAll(program_path);
     if (!bytes) {
-        Fail(error, program_path, "cannot open the file (" + files::MapPath(program_path) + ")");
-        return nullptr;
+        Fail(error, program_path, "cannot open the file (" + path + ")");
+        return std::nullopt;
     }
-    return LoadBytes(*bytes, program_path, error);
+    out.small_ = std::move(*bytes);
+    return out;
+}
+
+SDL_Surface* LoadFile(const std::string& program_path, std::string* error) {
+    auto bytes = ReadFile(program_path, error);
+    if (!bytes) return nullptr;
+    return LoadBytes(bytes->span(), program_path, error);
 }
 
 }  // namespace platform::bmp

@@ -5,8 +5,14 @@
 
 #include <SDL.h>
 
+#include "platform/big_buffer.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace platform::bmp {
 
@@ -16,8 +22,44 @@ namespace platform::bmp {
 // bytes, the header promises 138294").
 SDL_Surface* LoadFile(const std::string& program_path, std::string* error);
 
+// A whole file in memory (a regular file in one read, into huge pages
+// when it is large: the course picture is 27 MB).
+class FileBytes {
+public:
+    std::span<const unsigned char> span() const {
+        return big_.data() ? std::span<const unsigned char>(static_cast<const unsigned char*>(big_.data()), size_)
+                           : std::span<const unsigned char>(small_);
+    }
+
+private:
+    friend std::optional<FileBytes> ReadFile(const std::string&, std::string*);
+    BigBuffer big_;
+    size_t size_ = 0;
+    std::vector<unsigned char> small_;  // what another kind of file gave
+};
+// The file's bytes, or nullopt with *error naming the file (as LoadFile).
+std::optional<FileBytes> ReadFile(const std::string& program_path, std::string* error);
+
 // The same for BMP bytes held in memory; name is used in the error text.
 SDL_Surface* LoadBytes(std::span<const unsigned char> bytes, const std::string& name,
                        std::string* error);
+
+// A checked, uncompressed 24-bit picture, for a reader that converts its
+// pixels itself (the display layer's 16-bit sheets, without a 24-bit copy
+// and a conversion pass in between).
+struct Rgb24Picture {
+    int width = 0, height = 0;
+    bool top_down = false;     // rows stored top row first
+    size_t data_offset = 0;    // the first stored row
+    size_t stride = 0;         // bytes per stored row
+};
+// The layout when bytes pass every check of LoadBytes and hold an
+// uncompressed 24-bit picture; nullopt for any other file (LoadBytes then
+// reads it, or says what is wrong with it).
+std::optional<Rgb24Picture> Rgb24PictureOf(std::span<const unsigned char> bytes);
+// Its pixels as RGB565, each channel cut to its top bits as SDL's own
+// conversion does; row y of the picture goes to out + y * out_stride.
+void DecodeRgb24To565(std::span<const unsigned char> bytes, const Rgb24Picture& picture, uint16_t* out,
+                      std::ptrdiff_t out_stride);
 
 }  // namespace platform::bmp

@@ -5,11 +5,10 @@
 // "Exclusive full screen at 800 x 600 x 16" is the window in desktop full
 // screen (never a mode switch) showing the 800 x 600 frame scaled to fit
 // with its aspect kept and black bars, nearest filtering, and a whole
-// multiple of the frame where that fills most of the screen. Under X11 the
-// frame goes through the window's framebuffer (SDL_GetWindowSurface) with
-// our own scaler, or through the window's renderer if the toolkit gave it
-// one. Under SDL's dummy driver nothing is drawn: the shown frame is kept
-// in memory, where screenshots and the toolkit's desktop composite read it.
+// multiple of the frame where that fills most of the screen (the two ways
+// of presenting it are in ddraw_present.cpp). Under SDL's dummy driver
+// nothing is drawn: the shown frame is kept in memory, where screenshots
+// and the toolkit's desktop composite read it.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -19,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/ddraw_impl.h"
 #include "platform/frame_pacer.h"
+#include "platform/measure.h"
 #include "platform/png.h"
 #include "platform/window_access.h"
 
@@ -32,6 +32,7 @@ namespace forms::internal {
 [[gnu::weak]] bool HasFocus(intptr_t hwnd);
 [[gnu::weak]] bool IsMinimised(intptr_t hwnd);
 [[gnu::weak]] uint64_t FocusLossCount(intptr_t hwnd);
+[[gnu::weak]] bool TakeRepaintRequest(intptr_t hwnd);
 }  // namespace forms::internal
 
 namespace ddraw {
@@ -42,7 +43,7 @@ namespace toolkit {
 bool Linked() {
     return &forms::internal::WindowOf != nullptr && &forms::internal::SetExternalContent != nullptr &&
            &forms::internal::HasFocus != nullptr && &forms::internal::IsMinimised != nullptr &&
-           &forms::internal::FocusLossCount != nullptr;
+           &forms::internal::FocusLossCount != nullptr && &forms::internal::TakeRepaintRequest != nullptr;
 }
 SDL_Window* Of(intptr_t hwnd) { return hwnd && Linked() ? forms::internal::WindowOf(hwnd) : nullptr; }
 void SetContent(intptr_t hwnd, SDL_Surface* frame) {
@@ -51,6 +52,7 @@ void SetContent(intptr_t hwnd, SDL_Surface* frame) {
 bool HasFocus(intptr_t hwnd) { return !hwnd || !Linked() || forms::internal::HasFocus(hwnd); }
 bool IsMinimised(intptr_t hwnd) { return hwnd && Linked() && forms::internal::IsMinimised(hwnd); }
 uint64_t LossCount(intptr_t hwnd) { return hwnd && Linked() ? forms::internal::FocusLossCount(hwnd) : 0; }
+bool TakeRepaintRequest(intptr_t hwnd) { return hwnd && Linked() && forms::internal::TakeRepaintRequest(hwnd); }
 }  // namespace toolkit
 
 // The frame last shown, 800 x 600 565, kept for screenshots and for the
@@ -95,158 +97,88 @@ void WaitTick() {
     if (g_pacing) Pacer().WaitForNextTick();
 }
 
+// The cost of the frame being composed and flipped.
+struct OpenFrame {
+    bool open = false;
+    int64_t cpu0 = 0, wall0 = 0;  // composition began
+    bool have_last = false;
+    int64_t last_flip_cpu = 0;    // the thread's CPU at the end of the last flip
+};
+OpenFrame g_frame;
+std::vector<FrameCost> g_frame_costs;
+
 // Drivers that show nothing: keep the frame in memory only.
 bool DrawsNothing() {
     const char* driver = SDL_GetCurrentVideoDriver();
     return !driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0;
 }
 
-// Where the 800 x 600 frame goes in a w x h window: the largest fit with
-// the aspect kept; a whole multiple instead when that still fills at least
-// four fifths of the fit (sharp, even pixels at little cost in size).
-SDL_Rect FitRect(int w, int h) {
-    const double fit = std::min(static_cast<double>(w) / kScreenW, static_cast<double>(h) / kScreenH);
-    double scale = fit;
-    const double whole = std::floor(fit);
-    if (whole >= 1 && whole >= 0.8 * fit) scale = whole;
-    int dw = std::max(1, static_cast<int>(std::lround(kScreenW * scale)));
-    int dh = std::max(1, static_cast<int>(std::lround(kScreenH * scale)));
-    dw = std::min(dw, w);
-    dh = std::min(dh, h);
-    return SDL_Rect{(w - dw) / 2, (h - dh) / 2, dw, dh};
-}
-
-// Black bars: the parts of the window outside the frame.
-void FillBars(SDL_Surface* ws, const SDL_Rect& r) {
-    const Uint32 black = SDL_MapRGB(ws->format, 0, 0, 0);
-    const SDL_Rect bars[4] = {{0, 0, ws->w, r.y},
-                              {0, r.y + r.h, ws->w, ws->h - r.y - r.h},
-                              {0, r.y, r.x, r.h},
-                              {r.x + r.w, r.y, ws->w - r.x - r.w, r.h}};
-    for (const SDL_Rect& b : bars)
-        if (b.w > 0 && b.h > 0) SDL_FillRect(ws, &b, black);
-}
-
-// Nearest-neighbour scaling of the 565 frame into a 32-bit window surface
-// with 8-bit channels, or into a 565 one.
-void ScaleInto(SDL_Surface* ws, const SDL_Rect& r, const uint16_t* src) {
-    static std::vector<int> xs;
-    xs.resize(static_cast<size_t>(r.w));
-    for (int x = 0; x < r.w; ++x) xs[static_cast<size_t>(x)] = static_cast<int>(int64_t{x} * kScreenW / r.w);
-    auto* base = static_cast<uint8_t*>(ws->pixels);
-    const SDL_PixelFormat* f = ws->format;
-    if (f->BytesPerPixel == 2) {
-        int prev = -1;
-        for (int y = 0; y < r.h; ++y) {
-            auto* d = reinterpret_cast<uint16_t*>(base + static_cast<ptrdiff_t>(r.y + y) * ws->pitch) + r.x;
-            const int sy = static_cast<int>(int64_t{y} * kScreenH / r.h);
-            if (sy == prev) {
-                std::memcpy(d, reinterpret_cast<uint8_t*>(d) - ws->pitch, static_cast<size_t>(r.w) * 2);
-                continue;
-            }
-            prev = sy;
-            const uint16_t* s = src + sy * kScreenW;
-            for (int x = 0; x < r.w; ++x) d[x] = s[xs[static_cast<size_t>(x)]];
-        }
-        return;
-    }
-    const Uint32 alpha = f->Amask;
-    const int rs = f->Rshift, gs = f->Gshift, bs = f->Bshift;
-    uint32_t row[kScreenW];
-    int prev = -1;
-    for (int y = 0; y < r.h; ++y) {
-        auto* d = reinterpret_cast<uint32_t*>(base + static_cast<ptrdiff_t>(r.y + y) * ws->pitch) + r.x;
-        const int sy = static_cast<int>(int64_t{y} * kScreenH / r.h);
-        if (sy == prev) {
-            std::memcpy(d, reinterpret_cast<uint8_t*>(d) - ws->pitch, static_cast<size_t>(r.w) * 4);
-            continue;
-        }
-        prev = sy;
-        const uint16_t* s = src + sy * kScreenW;
-        for (int x = 0; x < kScreenW; ++x) {
-            const uint32_t p = s[x];
-            const uint32_t r5 = p >> 11, g6 = (p >> 5) & 63, b5 = p & 31;
-            row[x] = (((r5 << 3) | (r5 >> 2)) << rs) | (((g6 << 2) | (g6 >> 4)) << gs) |
-                     (((b5 << 3) | (b5 >> 2)) << bs) | alpha;
-        }
-        if (r.w == kScreenW) {
-            std::memcpy(d, row, sizeof row);
-        } else {
-            for (int x = 0; x < r.w; ++x) d[x] = row[xs[static_cast<size_t>(x)]];
-        }
-    }
-}
-
-bool OwnScalerFits(const SDL_PixelFormat* f) {
-    if (f->format == SDL_PIXELFORMAT_RGB565) return true;
-    return f->BytesPerPixel == 4 && f->Rloss == 0 && f->Gloss == 0 && f->Bloss == 0;
-}
-
 }  // namespace
 
-namespace present {
-
-void ToWindowSurface(SDL_Window* win) {
-    SDL_Surface* ws = SDL_GetWindowSurface(win);
-    if (!ws) return;  // nothing to draw on: the frame stays in memory
-    const SDL_Rect r = FitRect(ws->w, ws->h);
-    FillBars(ws, r);
-    if (OwnScalerFits(ws->format)) {
-        if (SDL_MUSTLOCK(ws) && SDL_LockSurface(ws) != 0) return;
-        ScaleInto(ws, r, Shown().pixels.data());
-        if (SDL_MUSTLOCK(ws)) SDL_UnlockSurface(ws);
-    } else {
-        SDL_Rect dst = r;
-        SDL_BlitScaled(Shown().sdl, nullptr, ws, &dst);
-    }
-    SDL_UpdateWindowSurface(win);
-}
-
-void WithRenderer(Display& d, SDL_Renderer* renderer) {
-    if (d.renderer != renderer || !d.texture) {
-        if (d.texture && d.renderer == renderer) SDL_DestroyTexture(d.texture);
-        d.texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                                      kScreenW, kScreenH);
-        d.renderer = renderer;
-        if (!d.texture) return;
-        SDL_SetTextureScaleMode(d.texture, SDL_ScaleModeNearest);
-    }
-    SDL_UpdateTexture(d.texture, nullptr, Shown().pixels.data(), kScreenW * 2);
-    int w = 0, h = 0;
-    SDL_GetRendererOutputSize(renderer, &w, &h);
-    const SDL_Rect r = FitRect(w, h);
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, d.texture, nullptr, &r);
-    SDL_RenderPresent(renderer);
-}
-
-}  // namespace present
 
 namespace {
 
-void Present(Display& d) {
-    if (!d.hwnd || !d.exclusive) return;
+// What a flip sends to the screen once its tick has come: the frame is
+// scaled into the window (or its texture) before the wait, so that only
+// the hand-over to the display is left after it.
+struct PendingPresent {
+    SDL_Window* window = nullptr;     // nullptr: nothing to send
+    SDL_Renderer* renderer = nullptr;  // the renderer path
+    bool whole = false;               // the whole window, bars and all
+    SDL_Rect frame{};                 // else only the frame's rectangle
+};
+
+PendingPresent PreparePresent(Display& d) {
+    PendingPresent pending;
+    if (!d.hwnd || !d.exclusive) return pending;
     SDL_Window* win = toolkit::Of(d.hwnd);
-    if (!win) return;
+    if (!win) return pending;
     if (!d.content_registered) {
         toolkit::SetContent(d.hwnd, Shown().sdl);
         d.content_registered = true;
     }
-    if (DrawsNothing() || toolkit::IsMinimised(d.hwnd)) return;
-    if (SDL_Renderer* renderer = SDL_GetRenderer(win))
-        present::WithRenderer(d, renderer);
-    else
-        present::ToWindowSurface(win);
+    if (DrawsNothing() || toolkit::IsMinimised(d.hwnd)) return pending;
+    const bool repaint = toolkit::TakeRepaintRequest(d.hwnd);
+    const uint16_t* frame = Shown().pixels.data();
+    if (SDL_Renderer* renderer = SDL_GetRenderer(win)) {
+        if (present::PrepareRenderer(d, renderer, frame)) {
+            pending.window = win;
+            pending.renderer = renderer;
+        }
+        return pending;
+    }
+    // The whole window (bars too) when it was exposed, resized or taken
+    // anew; otherwise only the frame's rectangle changes.
+    SDL_Surface* ws = SDL_GetWindowSurface(win);
+    if (!ws) return pending;
+    pending.whole = repaint || ws != d.painted_surface || ws->w != d.painted_w || ws->h != d.painted_h;
+    if (!present::PrepareWindowSurface(win, frame, pending.whole, &pending.frame)) return pending;
+    pending.window = win;
+    d.painted_surface = ws;
+    d.painted_w = ws->w;
+    d.painted_h = ws->h;
+    return pending;
 }
 
+void SendPresent(const PendingPresent& pending) {
+    if (!pending.window) return;
+    if (pending.renderer)
+        SDL_RenderPresent(pending.renderer);
+    else
+        present::SendWindowSurface(pending.window, pending.whole, pending.frame);
+}
+
+// The texture, and the renderer the display layer made, go with the
+// window's renderer; a window already destroyed took them along.
 void DropTexture(Display& d) {
-    if (d.texture && d.hwnd) {
-        SDL_Window* win = toolkit::Of(d.hwnd);
-        if (win && SDL_GetRenderer(win) == d.renderer) SDL_DestroyTexture(d.texture);
-    }
+    SDL_Window* win = d.hwnd ? toolkit::Of(d.hwnd) : nullptr;
+    SDL_Renderer* current = win ? SDL_GetRenderer(win) : nullptr;
+    if (d.texture && current && current == d.renderer) SDL_DestroyTexture(d.texture);
+    if (d.own_renderer && current == d.own_renderer) SDL_DestroyRenderer(d.own_renderer);
     d.texture = nullptr;
     d.renderer = nullptr;
+    d.own_renderer = nullptr;
+    d.painted_surface = nullptr;
 }
 
 // Leaves full screen and hands the window back to the toolkit.
@@ -316,6 +248,8 @@ void DirectDraw7::SetCooperativeLevel(intptr_t hwnd, int32_t flags) {
                                      SDL_GetError() + ")");
             d.seen_loss_count = d.reported_loss_count = toolkit::LossCount(hwnd);
             d.hwnd = hwnd;
+            // Graphics hardware, where there is some, scales the frame.
+            if (!DrawsNothing() && !SDL_GetRenderer(win)) d.own_renderer = present::HardwareRendererFor(win);
             d.exclusive = true;
             d.content_registered = false;
             // The window shows black until the first flip.
@@ -382,6 +316,7 @@ std::shared_ptr<DirectDrawSurface7> DirectDraw7::CreateSurface(DDSURFACEDESC2& d
 }
 
 int32_t DirectDraw7::TestCooperativeLevel() {
+    costs::NoteFrameCall();
     Display& d = *impl_->display;
     if (!d.exclusive || !d.hwnd || !toolkit::Of(d.hwnd)) return DD_OK;
     d.Sync();
@@ -423,13 +358,45 @@ void DirectDrawSurface7::Flip(DirectDrawSurface7* target, int32_t flags) {
     Display& d = *p.display;
     d.Sync();
     const bool lost = p.Lost() || p.back->impl_->Lost();
-    WaitTick();
-    if (lost) throw DDrawError(DDERR_SURFACELOST, "Flip: the display's surfaces are lost");
+    const bool measure = costs::g_recording;
+    FrameCost cost;
+    const int64_t cpu_a = measure ? platform::measure::ThreadCpuNs() : 0;
+    const int64_t wall_a = measure ? platform::measure::MonotonicNs() : 0;
+    if (measure && g_frame.open) {
+        cost.compose_cpu_ns = cpu_a - g_frame.cpu0;
+        cost.compose_wall_ns = wall_a - g_frame.wall0;
+    }
+    g_frame.open = false;
+    if (lost) {
+        WaitTick();  // a failed flip still takes its frame
+        throw DDrawError(DDERR_SURFACELOST, "Flip: the display's surfaces are lost");
+    }
     ShownFrameStore& shown = Shown();
+    if (costs::g_copy_log)
+        costs::g_copy_log->push_back(
+            CopyRecord{p.back->impl_->pixels, shown.pixels.data(), kScreenW, kScreenW, kScreenW, kScreenH});
     std::memcpy(shown.pixels.data(), p.back->impl_->pixels, shown.pixels.size() * sizeof(uint16_t));
     shown.valid = true;
-    Present(d);
+    const PendingPresent pending = PreparePresent(d);
+    const int64_t cpu_b = measure ? platform::measure::ThreadCpuNs() : 0;
+    const int64_t wall_b = measure ? platform::measure::MonotonicNs() : 0;
+    WaitTick();
+    const int64_t cpu_c = measure ? platform::measure::ThreadCpuNs() : 0;
+    const int64_t wall_c = measure ? platform::measure::MonotonicNs() : 0;
+    SendPresent(pending);
     RecordPresent();
+    platform::measure::Note(platform::measure::Mark::FirstFrameShown);
+    if (measure) {
+        const int64_t cpu_d = platform::measure::ThreadCpuNs();
+        const int64_t wall_d = platform::measure::MonotonicNs();
+        cost.present_cpu_ns = (cpu_b - cpu_a) + (cpu_d - cpu_c);
+        cost.present_wall_ns = (wall_b - wall_a) + (wall_d - wall_c);
+        cost.pass_cpu_ns = g_frame.have_last ? cpu_d - g_frame.last_flip_cpu : 0;
+        cost.shown_us = g_last_present_us;
+        g_frame.have_last = true;
+        g_frame.last_flip_cpu = cpu_d;
+        g_frame_costs.push_back(cost);
+    }
 }
 
 // --- Pacing and inspection ---------------------------------------------------------
@@ -441,7 +408,10 @@ void SetFramePacing(bool on) {
 
 bool FramePacing() { return g_pacing; }
 
-void WaitForNextFrame() { WaitTick(); }
+void WaitForNextFrame() {
+    g_frame.open = false;  // a frame cut short: its composition is not counted
+    WaitTick();
+}
 
 std::vector<uint16_t> ShownFrame() {
     if (!Shown().valid) return {};
@@ -463,5 +433,26 @@ bool SaveShownFramePng(const std::string& linux_path) {
 }
 
 const std::vector<uint64_t>& FlipTimesUs() { return g_flip_intervals; }
+
+namespace costs {
+bool g_recording = false;
+std::vector<CopyRecord>* g_copy_log = nullptr;
+
+void BeginFrame() {
+    if (g_frame.open) return;
+    g_frame.open = true;
+    g_frame.cpu0 = platform::measure::ThreadCpuNs();
+    g_frame.wall0 = platform::measure::MonotonicNs();
+}
+}  // namespace costs
+
+void RecordFrameCosts(bool on) {
+    costs::g_recording = on;
+    g_frame = OpenFrame{};
+}
+
+const std::vector<FrameCost>& FrameCosts() { return g_frame_costs; }
+
+void SetCopyLog(std::vector<CopyRecord>* log) { costs::g_copy_log = log; }
 
 }  // namespace ddraw

@@ -8,6 +8,7 @@
 // returns its code and raises nothing, as its callers rely on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -155,5 +156,28 @@ bool SaveShownFramePng(const std::string& linux_path);
 std::vector<uint16_t> ShownFrame();
 // The presentation intervals seen so far (microseconds), for pacing figures.
 const std::vector<uint64_t>& FlipTimesUs();
+
+// What each flipped frame cost (the runner's --frame-stats). Composition
+// runs from the frame's first display call (DrawFrame's display test) to
+// its flip, presentation from the end of the flip's wait to the frame on
+// the screen; CPU times are the calling thread's.
+struct FrameCost {
+    uint64_t shown_us = 0;  // program clock: the frame on the screen
+    int64_t compose_cpu_ns = 0, compose_wall_ns = 0;
+    int64_t present_cpu_ns = 0, present_wall_ns = 0;
+    int64_t pass_cpu_ns = 0;  // the thread's CPU since the previous flip; 0 for the first
+};
+void RecordFrameCosts(bool on);
+const std::vector<FrameCost>& FrameCosts();
+
+// While a log is set, every rectangle BltFast copies and the flip's copy
+// are appended to it (benchmarks replay them as plain memcpy).
+struct CopyRecord {
+    const uint16_t* from = nullptr;
+    uint16_t* to = nullptr;
+    std::ptrdiff_t from_stride = 0, to_stride = 0;  // pixels
+    int w = 0, h = 0;
+};
+void SetCopyLog(std::vector<CopyRecord>* log);
 
 }  // namespace ddraw

@@ -7,8 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/big_buffer.h"
 #include "platform/ddraw.h"
 
 namespace ddraw {
@@ -37,7 +39,11 @@ struct Display {
     // Presentation through the window's renderer, where it has one.
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
+    SDL_Renderer* own_renderer = nullptr;  // made here for graphics hardware
     bool content_registered = false;
+    // The window surface last painted whole (bars and all), and its size.
+    SDL_Surface* painted_surface = nullptr;
+    int painted_w = 0, painted_h = 0;
 
     ~Display();
     // Reads the toolkit's focus record and marks the surfaces lost after a
@@ -48,10 +54,20 @@ struct Display {
 struct DirectDrawSurface7::Impl {
     int w = 0, h = 0;
     uint16_t* pixels = nullptr;  // w per row
-    std::vector<uint16_t> own;   // the pixels, unless they live elsewhere
+    platform::BigBuffer own;     // the pixels, unless they live elsewhere
     SDL_Surface* sdl = nullptr;  // an SDL view of the same pixels
     bool has_key = false;
     uint16_t key_lo = 0, key_hi = 0;
+    // Where a large keyed sheet is not the key: per row, the runs of other
+    // pixels, so a keyed copy reads and copies only those (two thirds of
+    // the course picture is key). Made at the first keyed copy from the
+    // sheet; any write to its pixels (MutablePixels, a copy onto it, a new
+    // key) drops it.
+    struct OpaqueRuns {
+        bool valid = false;
+        std::vector<uint32_t> row_start;  // h + 1 offsets into runs
+        std::vector<uint16_t> runs;       // pairs: first, one past the last
+    } opaque_runs;
     std::shared_ptr<Display> display;
     uint64_t restored_epoch = 0;
     bool primary = false;
@@ -68,13 +84,48 @@ struct DirectDraw7::Impl {
 // A new off-screen surface of w x h black pixels (w, h > 0 and checked).
 std::shared_ptr<DirectDrawSurface7> NewSurface(int w, int h, std::shared_ptr<Display> display);
 
-// Shows the shown frame in a window: through its framebuffer (our own
-// nearest scaler into SDL_GetWindowSurface) or through a renderer (a
-// streaming 565 texture). Benchmarks time them against each other.
+// Shows the 800 x 600 565 frame in a window (ddraw_present.cpp): through
+// its framebuffer (our own nearest scaler into SDL_GetWindowSurface) or
+// through a renderer (a streaming 565 texture). Benchmarks time them
+// against each other.
 namespace present {
-void ToWindowSurface(SDL_Window* window);
-void WithRenderer(Display& display, SDL_Renderer* renderer);
+// Where the frame goes in a w x h window: the largest fit with the aspect
+// kept; a whole multiple instead when that still fills at least four
+// fifths of the fit (sharp, even pixels at little cost in size).
+SDL_Rect FitRect(int w, int h);
+// The frame scaled (nearest pixel) into the rectangle r of a 32-bit window
+// surface with 8-bit channels, or of a 565 one.
+void ScaleInto(SDL_Surface* surface, const SDL_Rect& r, const uint16_t* frame);
+// A present in two steps, so that the scaling is done before the flip's
+// wait and only the hand-over after it. whole_window: the black bars too,
+// and the whole window sent to the screen; otherwise only the frame's
+// rectangle (*frame_rect). False when there is nothing to send.
+bool PrepareWindowSurface(SDL_Window* window, const uint16_t* frame, bool whole_window, SDL_Rect* frame_rect);
+void SendWindowSurface(SDL_Window* window, bool whole_window, const SDL_Rect& frame_rect);
+bool PrepareRenderer(Display& display, SDL_Renderer* renderer, const uint16_t* frame);
+// Both steps at once (SDL_RenderPresent after PrepareRenderer).
+void ToWindowSurface(SDL_Window* window, const uint16_t* frame, bool whole_window);
+void WithRenderer(Display& display, SDL_Renderer* renderer, const uint16_t* frame);
+// A renderer for the window when graphics hardware would scale the frame
+// (an accelerated renderer that is not a software one, on a machine with
+// a 3D-capable graphics driver), or the one SDL_RENDER_DRIVER names;
+// nullptr: the framebuffer.
+SDL_Renderer* HardwareRendererFor(SDL_Window* window);
+// Whether a renderer (SDL's name, and the OpenGL renderer string where
+// there is one) draws in software.
+bool IsSoftwareRenderer(const std::string& renderer_name, const std::string& gl_renderer);
 }  // namespace present
+
+// Frame-cost bookkeeping (ddraw.cpp), fed by BltFast and the display test.
+namespace costs {
+extern bool g_recording;
+extern std::vector<CopyRecord>* g_copy_log;
+// The frame's composition starts at its first display call.
+void BeginFrame();
+inline void NoteFrameCall() {
+    if (g_recording) BeginFrame();
+}
+}  // namespace costs
 
 namespace blit {
 // Rows of w pixels from src to dst (strides in pixels). The opaque copy
@@ -85,6 +136,12 @@ void Opaque(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* src,
             std::ptrdiff_t src_stride, int w, int h);
 void Keyed(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* src, std::ptrdiff_t src_stride,
            int w, int h, uint16_t key);
+// Rows of the keyed copy of the rectangle [left, left + w) x [top, top + h)
+// of a sheet whose opaque runs are known: only the runs are copied.
+void KeyedRuns(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* sheet, std::ptrdiff_t sheet_stride,
+               const DirectDrawSurface7::Impl::OpaqueRuns& runs, int left, int top, int w, int h);
+// The runs of a whole w x h sheet (pixels other than key).
+void FindOpaqueRuns(const uint16_t* sheet, int w, int h, uint16_t key, DirectDrawSurface7::Impl::OpaqueRuns* runs);
 void KeyRange(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* src,
               std::ptrdiff_t src_stride, int w, int h, uint16_t lo, uint16_t hi);
 // Nearest-neighbour scaling of a whole 565 picture into another size.

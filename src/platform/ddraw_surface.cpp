@@ -10,6 +10,11 @@
 namespace ddraw {
 namespace {
 
+// Keyed sheets of this many pixels or more are copied run by run; the
+// small sprites compare eight pixels at a time instead.
+constexpr int64_t kRunsFromPixels = 64 * 1024;
+constexpr int kMaxRunWidth = 65535;  // runs hold 16-bit columns
+
 std::string SizeText(int64_t w, int64_t h) { return std::to_string(w) + " x " + std::to_string(h); }
 
 // GCC's vector extensions: eight pixels at a time on any target, SSE2 on
@@ -64,6 +69,51 @@ void Keyed(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* src, std::p
     for (int y = 0; y < h; ++y) KeyedRow(dst + y * dst_stride, src + y * src_stride, w, key);
 }
 
+void FindOpaqueRuns(const uint16_t* sheet, int w, int h, uint16_t key, DirectDrawSurface7::Impl::OpaqueRuns* out) {
+    out->row_start.assign(1, 0);
+    out->runs.clear();
+    for (int y = 0; y < h; ++y) {
+        const uint16_t* row = sheet + static_cast<std::ptrdiff_t>(y) * w;
+        int x = 0;
+        while (x < w) {
+            while (x < w && row[x] == key) ++x;
+            if (x == w) break;
+            const int first = x;
+            while (x < w && row[x] != key) ++x;
+            out->runs.push_back(static_cast<uint16_t>(first));
+            out->runs.push_back(static_cast<uint16_t>(x));
+        }
+        out->row_start.push_back(static_cast<uint32_t>(out->runs.size() / 2));
+    }
+    out->valid = true;
+}
+
+void KeyedRuns(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* sheet, std::ptrdiff_t sheet_stride,
+               const DirectDrawSurface7::Impl::OpaqueRuns& runs, int left, int top, int w, int h) {
+    const int right = left + w;
+    for (int y = 0; y < h; ++y) {
+        const size_t first = runs.row_start[static_cast<size_t>(top + y)];
+        const size_t last = runs.row_start[static_cast<size_t>(top + y) + 1];
+        // The first run that ends past the left edge.
+        size_t lo = first, hi = last;
+        while (lo < hi) {
+            const size_t mid = (lo + hi) / 2;
+            if (runs.runs[mid * 2 + 1] <= left)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        const uint16_t* s = sheet + static_cast<std::ptrdiff_t>(top + y) * sheet_stride;
+        uint16_t* d = dst + static_cast<std::ptrdiff_t>(y) * dst_stride - left;
+        for (size_t i = lo; i < last; ++i) {
+            const int a = std::max<int>(runs.runs[i * 2], left);
+            const int b = std::min<int>(runs.runs[i * 2 + 1], right);
+            if (a >= right) break;
+            std::memcpy(d + a, s + a, static_cast<size_t>(b - a) * sizeof(uint16_t));
+        }
+    }
+}
+
 void KeyRange(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* src,
               std::ptrdiff_t src_stride, int w, int h, uint16_t lo, uint16_t hi) {
     for (int y = 0; y < h; ++y) {
@@ -113,8 +163,11 @@ std::shared_ptr<DirectDrawSurface7> NewSurface(int w, int h, std::shared_ptr<Dis
     auto impl = std::make_unique<DirectDrawSurface7::Impl>();
     impl->w = w;
     impl->h = h;
-    impl->own.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
-    impl->pixels = impl->own.data();
+    // Zeroed by the system, in huge pages when large (the course is 18 MB).
+    impl->own = platform::BigBuffer(static_cast<size_t>(w) * static_cast<size_t>(h) * sizeof(uint16_t));
+    if (!impl->own.data())
+        throw DDrawError(DDERR_GENERIC, "cannot make a " + SizeText(w, h) + " surface: out of memory");
+    impl->pixels = static_cast<uint16_t*>(impl->own.data());
     impl->sdl = SDL_CreateRGBSurfaceWithFormatFrom(impl->pixels, w, h, 16, w * 2,
                                                    SDL_PIXELFORMAT_RGB565);
     if (!impl->sdl)
@@ -131,7 +184,10 @@ DirectDrawSurface7::~DirectDrawSurface7() = default;
 int DirectDrawSurface7::Width() const { return impl_->w; }
 int DirectDrawSurface7::Height() const { return impl_->h; }
 const uint16_t* DirectDrawSurface7::Pixels() const { return impl_->pixels; }
-uint16_t* DirectDrawSurface7::MutablePixels() { return impl_->pixels; }
+uint16_t* DirectDrawSurface7::MutablePixels() {
+    impl_->opaque_runs.valid = false;  // the caller may change them
+    return impl_->pixels;
+}
 
 bool DirectDrawSurface7::IsLost() const {
     if (impl_->display) impl_->display->Sync();
@@ -158,12 +214,14 @@ void DirectDrawSurface7::SetColorKey(int32_t flags, const DDCOLORKEY& key) {
     impl_->has_key = true;
     impl_->key_lo = ColorTo565(key.low);
     impl_->key_hi = ColorTo565(key.high);
+    impl_->opaque_runs.valid = false;
 }
 
 int32_t DirectDrawSurface7::BltFast(int32_t x, int32_t y, DirectDrawSurface7* source,
                                     const RECT* src_rect, int32_t flags) {
     if (!source) return DDERR_INVALIDPARAMS;
     if (flags & ~(DDBLTFAST_WAIT | DDBLTFAST_SRCCOLORKEY)) return DDERR_INVALIDPARAMS;
+    costs::NoteFrameCall();
     Impl& d = *impl_;
     Impl& s = *source->impl_;
     if (d.display) d.display->Sync();
@@ -191,12 +249,19 @@ int32_t DirectDrawSurface7::BltFast(int32_t x, int32_t y, DirectDrawSurface7* so
         from = staged.data();
         from_stride = w;
     }
-    if (!keyed)
+    if (costs::g_copy_log) costs::g_copy_log->push_back(CopyRecord{from, to, from_stride, d.w, w, h});
+    d.opaque_runs.valid = false;
+    if (!keyed) {
         blit::Opaque(to, d.w, from, from_stride, w, h);
-    else if (s.key_lo == s.key_hi)
+    } else if (s.key_lo == s.key_hi && staged.empty() && int64_t{s.w} * s.h >= kRunsFromPixels &&
+               s.w <= kMaxRunWidth) {
+        if (!s.opaque_runs.valid) blit::FindOpaqueRuns(s.pixels, s.w, s.h, s.key_lo, &s.opaque_runs);
+        blit::KeyedRuns(to, d.w, s.pixels, s.w, s.opaque_runs, r.Left, r.Top, w, h);
+    } else if (s.key_lo == s.key_hi) {
         blit::Keyed(to, d.w, from, from_stride, w, h, s.key_lo);
-    else
+    } else {
         blit::KeyRange(to, d.w, from, from_stride, w, h, s.key_lo, s.key_hi);
+    }
     return DD_OK;
 }
 
@@ -212,7 +277,22 @@ std::shared_ptr<DirectDrawSurface7> DirectDraw7::CreateSurfaceFromFile(const std
                          program_path + ": cannot make a surface of " +
                              SizeText(desc.lWidth, desc.lHeight) + " pixels");
     std::string error;
-    SDL_Surface* loaded = platform::bmp::LoadFile(program_path, &error);
+    const auto file = platform::bmp::ReadFile(program_path, &error);
+    if (!file) throw DDrawError(DDERR_NOTFOUND, error);
+    const std::span<const unsigned char> bytes = file->span();
+    // An uncompressed 24-bit picture of the surface's size (every sheet the
+    // program ships) goes straight into the 565 pixels: no 24-bit copy of
+    // the 15000 x 600 course and no conversion pass in between.
+    if (const auto picture = platform::bmp::Rgb24PictureOf(bytes)) {
+        const int w = sized_w ? desc.lWidth : picture->width;
+        const int h = sized_h ? desc.lHeight : picture->height;
+        if (w == picture->width && h == picture->height && static_cast<int64_t>(w) * h <= kMaxPixels) {
+            auto surface = NewSurface(w, h, impl_->display);
+            platform::bmp::DecodeRgb24To565(bytes, *picture, surface->MutablePixels(), w);
+            return surface;
+        }
+    }
+    SDL_Surface* loaded = platform::bmp::LoadBytes(bytes, program_path, &error);
     if (!loaded) throw DDrawError(DDERR_NOTFOUND, error);
     SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB565, 0);
     SDL_FreeSurface(loaded);

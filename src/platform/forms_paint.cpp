@@ -8,6 +8,7 @@
 
 #include "platform/forms_fonts.h"
 #include "platform/forms_internal.h"
+#include "platform/measure.h"
 
 namespace forms {
 
@@ -218,6 +219,7 @@ void RepaintChanged() {
             SDL_FreeSurface(frame);
         }
         SDL_UpdateWindowSurface(im.window);
+        platform::measure::Note(platform::measure::Mark::FirstWindowShown);
     }
 }
 

@@ -387,6 +387,15 @@ uint64_t FocusLossCount(intptr_t hwnd) {
     return f ? f->impl().focus_losses : 0;
 }
 
+bool TakeRepaintRequest(intptr_t hwnd) {
+    // The toolkit does not paint a window whose content the display layer
+    // owns, so its repaint flag waits here for the display layer.
+    Form* f = FormByHwnd(hwnd);
+    if (!f || !f->impl().external || !f->impl().dirty) return false;
+    f->impl().dirty = false;
+    return true;
+}
+
 }  // namespace internal
 
 }  // namespace forms

@@ -29,4 +29,9 @@ bool IsMinimised(intptr_t hwnd);
 // layer can tell that its surfaces were lost since it last looked.
 uint64_t FocusLossCount(intptr_t hwnd);
 
+// True once after the window was exposed, resized or given new content
+// while the display layer paints it: the layer then repaints all of it,
+// and otherwise only what changes.
+bool TakeRepaintRequest(intptr_t hwnd);
+
 }  // namespace forms::internal

@@ -26,6 +26,7 @@
 #include "platform/ddraw.h"
 #include "platform/files.h"
 #include "platform/forms.h"
+#include "platform/measure.h"
 #include "platform/winmm.h"
 
 namespace {
@@ -72,8 +73,13 @@ public:
     void AfterPass() {
         ++passes_;
         uint64_t now_us = platform::clock::NowUs();
-        if (passes_ == 1) first_pass_ = std::chrono::steady_clock::now();
+        if (passes_ == 1) {
+            first_pass_ = std::chrono::steady_clock::now();
+            first_pass_cpu_ns_ = platform::measure::ProcessCpuNs();
+            new_game_key_ns_ = last_key_ns_;
+        }
         last_pass_ = std::chrono::steady_clock::now();
+        if (!options_.frame_stats_path.empty()) last_pass_cpu_ns_ = platform::measure::ProcessCpuNs();
         if (trace_) {
             std::string row = demo::TraceRow(passes_, G);
             row += '\n';
@@ -89,6 +95,11 @@ public:
     double PlayLoopSeconds() const {
         return std::chrono::duration<double>(last_pass_ - first_pass_).count();
     }
+    // The process's CPU time (every thread) between the first and the last pass.
+    double PlayLoopCpuSeconds() const { return static_cast<double>(last_pass_cpu_ns_ - first_pass_cpu_ns_) / 1e9; }
+    // When the last key before the play loop's first pass was posted (the
+    // key that started the game), on the monotonic clock; 0 if none.
+    int64_t NewGameKeyNs() const { return new_game_key_ns_; }
     int FailedShots() const { return failed_shots_; }
     const demo::Schedule& GetSchedule() const { return schedule_; }
 
@@ -96,6 +107,7 @@ private:
     void Carry(const demo::Action& a) {
         switch (a.kind) {
             case demo::Action::Kind::Key:
+                last_key_ns_ = platform::measure::MonotonicNs();
                 forms::PostKey(a.key);
                 break;
             case demo::Action::Kind::FieldShot:
@@ -125,7 +137,36 @@ private:
     int64_t passes_ = 0;
     int failed_shots_ = 0;
     std::chrono::steady_clock::time_point first_pass_{}, last_pass_{};
+    int64_t first_pass_cpu_ns_ = 0, last_pass_cpu_ns_ = 0;
+    int64_t last_key_ns_ = 0, new_game_key_ns_ = 0;
 };
+
+// --frame-stats: the per-flip costs as CSV (microseconds), then the
+// start-up marks and the play's CPU share on stdout.
+bool WriteFrameStats(const std::string& path, const Runner& runner) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    std::fputs("frame,shown_us,compose_cpu_us,compose_wall_us,present_cpu_us,present_wall_us,pass_cpu_us\n", f);
+    const std::vector<ddraw::FrameCost>& costs = ddraw::FrameCosts();
+    for (size_t i = 0; i < costs.size(); ++i) {
+        const ddraw::FrameCost& c = costs[i];
+        std::fprintf(f, "%zu,%llu,%.3f,%.3f,%.3f,%.3f,%.3f\n", i + 1,
+                     static_cast<unsigned long long>(c.shown_us), c.compose_cpu_ns / 1e3,
+                     c.compose_wall_ns / 1e3, c.present_cpu_ns / 1e3, c.present_wall_ns / 1e3,
+                     c.pass_cpu_ns / 1e3);
+    }
+    const bool ok = std::fclose(f) == 0;
+    using platform::measure::At;
+    using platform::measure::Mark;
+    std::printf("startup: first window shown %lld ns, new game key %lld ns, first play frame %lld ns (monotonic)\n",
+                static_cast<long long>(At(Mark::FirstWindowShown)),
+                static_cast<long long>(runner.NewGameKeyNs()),
+                static_cast<long long>(At(Mark::FirstFrameShown)));
+    std::printf("play: %lld passes, %.3f s wall, %.3f s CPU (all threads)\n",
+                static_cast<long long>(runner.Passes()), runner.PlayLoopSeconds(),
+                runner.PlayLoopCpuSeconds());
+    return ok;
+}
 
 bool ReadFile(const std::string& path, std::string* out) {
     std::ifstream in(path, std::ios::binary);
@@ -172,8 +213,9 @@ int main(int argc, char** argv) {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
     }
     // Virtual time unless a person watches (--realtime) or the play loop is
-    // measured (--timedemo).
-    platform::clock::UseVirtualTime(!options.realtime && !options.timedemo);
+    // measured (--timedemo, --wallclock).
+    platform::clock::UseVirtualTime(!options.realtime && !options.timedemo && !options.wallclock);
+    if (!options.frame_stats_path.empty()) ddraw::RecordFrameCosts(true);
     if (options.timedemo) ddraw::SetFramePacing(false);
     if (!options.assets_dir.empty()) platform::files::SetProgramDirectoryOverride(options.assets_dir);
 
@@ -216,6 +258,8 @@ int main(int argc, char** argv) {
     forms::SetInputSource(nullptr);
     runner.CloseTrace();
 
+    if (!options.frame_stats_path.empty() && !WriteFrameStats(options.frame_stats_path, runner))
+        std::fprintf(stderr, "roofrider-demo: %s: cannot be written\n", options.frame_stats_path.c_str());
     for (const demo::Action& shot : runner.GetSchedule().PendingFieldShots()) {
         std::fprintf(stderr, "roofrider-demo: no shot saved for pass %llu (%s): the play loop ran %lld passes\n",
                      static_cast<unsigned long long>(shot.when), shot.path.c_str(),

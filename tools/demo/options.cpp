@@ -38,6 +38,9 @@ std::string UsageText() {
            "  --max-ms MS           never run longer than this (1800000)\n"
            "  --timedemo            real time without the 60 Hz wait; prints frames per second\n"
            "  --realtime            the script at real speed in real windows\n"
+           "  --wallclock           headless, on real time with the 60 Hz wait (pace figures)\n"
+           "  --frame-stats FILE    one CSV line per flip: when it was shown, CPU and wall time of\n"
+           "                        composing and presenting; start-up marks and play CPU on stdout\n"
            "  --assets DIR          read the game's files from DIR instead of beside the program\n"
            "A script line is 'at MS KEY' or 'frame N KEY'; '#' starts a comment.\n";
 }
@@ -73,10 +76,12 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
             o.timedemo = true;
         } else if (arg == "--realtime" && flag()) {
             o.realtime = true;
-        } else if (arg == "--trace" || arg == "--assets") {
+        } else if (arg == "--wallclock" && flag()) {
+            o.wallclock = true;
+        } else if (arg == "--trace" || arg == "--assets" || arg == "--frame-stats") {
             std::optional<std::string> v = value();
             if (!v || v->empty()) return fail(arg + " needs a path");
-            (arg == "--trace" ? o.trace_path : o.assets_dir) = *v;
+            (arg == "--trace" ? o.trace_path : arg == "--assets" ? o.assets_dir : o.frame_stats_path) = *v;
         } else if (arg == "--shot" || arg == "--shot-at") {
             std::optional<std::string> v = value();
             std::optional<ShotRequest> shot = v ? Shot(*v) : std::nullopt;
@@ -104,7 +109,8 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
         return result;
     }
     if (o.script_path.empty()) return fail("no script given");
-    if (o.timedemo && o.realtime) return fail("--timedemo and --realtime exclude each other");
+    if (int{o.timedemo} + int{o.realtime} + int{o.wallclock} > 1)
+        return fail("--timedemo, --realtime and --wallclock exclude each other");
     result.ok = true;
     return result;
 }

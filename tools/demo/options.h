@@ -2,7 +2,8 @@
 //
 //   roofrider-demo SCRIPT [--trace FILE] [--shot FRAME:FILE.png]...
 //                  [--shot-at MS:FILE.png]... [--grace MS] [--max-ms MS]
-//                  [--timedemo | --realtime] [--assets DIR]
+//                  [--timedemo | --realtime | --wallclock] [--assets DIR]
+//                  [--frame-stats FILE]
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,8 @@ struct Options {
     uint64_t max_ms = 30 * 60 * 1000;      // a run never lasts longer than this
     bool timedemo = false;  // real time, no 60 Hz wait, frames per second printed
     bool realtime = false;  // real time in real windows
+    bool wallclock = false;  // headless, on real time with the 60 Hz wait (pace figures)
+    std::string frame_stats_path;  // empty: none; else one CSV line of costs per flip
     std::string assets_dir;  // empty: the folder of the executable
     bool help = false;
 };
