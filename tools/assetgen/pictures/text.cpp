@@ -10,20 +10,6 @@
 #include <cctype>
 #include <stdexcept>
 
-// Under AddressSanitizer: fontconfig (2.14) loses a few hundred bytes of
-// its own while it parses the system's configuration files at start-up.
-// That leak is the library's; LeakSanitizer is told so, and reports ours.
-#if defined(__SANITIZE_ADDRESS__)
-#define ROOFRIDER_LSAN_HOOK 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ROOFRIDER_LSAN_HOOK 1
-#endif
-#endif
-#ifdef ROOFRIDER_LSAN_HOOK
-extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif
-
 namespace pictures {
 namespace {
 
