@@ -62,17 +62,25 @@ public:
     }
 
     // forms::InputSource
-    std::optional<uint64_t> NextEventUs() override { return schedule_.NextWakeUs(); }
+    std::optional<uint64_t> NextEventUs() override {
+        NoteTopmost(platform::clock::NowUs());
+        return schedule_.NextWakeUs();
+    }
     void DeliverDue(uint64_t now_us) override {
+        NoteTopmost(now_us);
         for (const demo::Action& a : schedule_.TakeDue(now_us)) Carry(a);
         StopIfDue(now_us);
     }
-    void OnIdle(uint64_t now_us) override { StopIfDue(now_us); }
+    void OnIdle(uint64_t now_us) override {
+        NoteTopmost(now_us);
+        StopIfDue(now_us);
+    }
 
     // After each pass of the play loop: its trace line, its shots, its keys.
     void AfterPass() {
         ++passes_;
         uint64_t now_us = platform::clock::NowUs();
+        NoteTopmost(now_us);
         if (passes_ == 1) {
             first_pass_ = std::chrono::steady_clock::now();
             first_pass_cpu_ns_ = platform::measure::ProcessCpuNs();
@@ -125,6 +133,11 @@ private:
                 }
                 break;
         }
+    }
+    // Tells the schedule which window is at the top (for `on WINDOW` events).
+    void NoteTopmost(uint64_t now_us) {
+        forms::Form* top = forms::TopmostWindow();
+        if (top) schedule_.WindowShown(top->Name(), now_us);
     }
     void StopIfDue(uint64_t now_us) {
         demo::Stop why = schedule_.Check(now_us);
@@ -210,7 +223,7 @@ int main(int argc, char** argv) {
     const bool headless = !options.realtime;
     if (headless) {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", options.audio_driver.c_str(), 1);
     }
     // Virtual time unless a person watches (--realtime) or the play loop is
     // measured (--timedemo, --wallclock).

@@ -42,6 +42,8 @@ std::string UsageText() {
            "  --frame-stats FILE    one CSV line per flip: when it was shown, CPU and wall time of\n"
            "                        composing and presenting; start-up marks and play CPU on stdout\n"
            "  --assets DIR          read the game's files from DIR instead of beside the program\n"
+           "  --audio-driver NAME   SDL's audio driver of a headless run (dummy); a driver that\n"
+           "                        does not exist plays the game as without a sound device\n"
            "A script line is 'at MS KEY' or 'frame N KEY'; '#' starts a comment.\n";
 }
 
@@ -78,6 +80,10 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
             o.realtime = true;
         } else if (arg == "--wallclock" && flag()) {
             o.wallclock = true;
+        } else if (arg == "--audio-driver") {
+            std::optional<std::string> v = value();
+            if (!v || v->empty()) return fail(arg + " needs a driver name");
+            o.audio_driver = *v;
         } else if (arg == "--trace" || arg == "--assets" || arg == "--frame-stats") {
             std::optional<std::string> v = value();
             if (!v || v->empty()) return fail(arg + " needs a path");

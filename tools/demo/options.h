@@ -3,7 +3,7 @@
 //   roofrider-demo SCRIPT [--trace FILE] [--shot FRAME:FILE.png]...
 //                  [--shot-at MS:FILE.png]... [--grace MS] [--max-ms MS]
 //                  [--timedemo | --realtime | --wallclock] [--assets DIR]
-//                  [--frame-stats FILE]
+//                  [--audio-driver NAME] [--frame-stats FILE]
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,9 @@ struct Options {
     bool wallclock = false;  // headless, on real time with the 60 Hz wait (pace figures)
     std::string frame_stats_path;  // empty: none; else one CSV line of costs per flip
     std::string assets_dir;  // empty: the folder of the executable
+    // SDL's audio driver for a headless run; one that does not exist runs
+    // the game as a machine without sound would.
+    std::string audio_driver = "dummy";
     bool help = false;
 };
 
