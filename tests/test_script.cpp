@@ -67,9 +67,9 @@ TEST(Script, KeyNamesAreCaseBlindAndMapToVirtualKeys) {
         ASSERT_FALSE(name.empty()) << code;
         EXPECT_EQ(*demo::KeyCodeOf(name), code);
     }
-    demo::ScriptEvent e{Trigger::AfterPass, 340, 78, 1};
+    demo::ScriptEvent e{Trigger::AfterPass, 340, 78, 1, ""};
     EXPECT_EQ(demo::FormatEvent(e), "frame 340 N");
-    EXPECT_EQ(demo::FormatEvent({Trigger::AtMs, 1200, 13, 1}), "at 1200 Return");
+    EXPECT_EQ(demo::FormatEvent({Trigger::AtMs, 1200, 13, 1, ""}), "at 1200 Return");
 }
 
 TEST(Script, BadLinesAreRejectedWithTheirLineNumber) {
@@ -256,4 +256,46 @@ TEST(Schedule, ScreenShotsAreTimedEventsAfterTheKeysOfTheirMillisecond) {
     ASSERT_EQ(second.size(), 2u);
     EXPECT_EQ(second[0].kind, Action::Kind::Key);
     EXPECT_EQ(second[1].kind, Action::Kind::ScreenShot);
+}
+
+TEST(Script, WindowEventsNameTheirWindowAndWriteBack) {
+    demo::ScriptParse p = ParseScript("on Hyouka 9000 Return  # after the eight steps\nON MsgBox 0 space\n");
+    ASSERT_TRUE(p.ok) << p.error;
+    ASSERT_EQ(p.script.events.size(), 2u);
+    EXPECT_EQ(p.script.events[0].trigger, Trigger::OnWindow);
+    EXPECT_EQ(p.script.events[0].window, "Hyouka");
+    EXPECT_EQ(p.script.events[0].when, 9000u);
+    EXPECT_EQ(p.script.events[1].key, 32);
+    EXPECT_EQ(demo::FormatEvent(p.script.events[0]), "on Hyouka 9000 Return");
+    for (const char* bad : {"on Hyouka 9000", "on 9000 Return", "on Hyo-uka 1 Return",
+                            "on Hyouka x Return", "on Hyouka 1 Return Return"}) {
+        demo::ScriptParse q = ParseScript(bad);
+        EXPECT_FALSE(q.ok) << bad;
+        EXPECT_EQ(q.error_line, 1) << bad;
+    }
+}
+
+TEST(Schedule, WindowEventsWaitForTheirWindowAndKeepTheRunGoing) {
+    demo::Options o;
+    o.grace_ms = 1000;
+    o.max_ms = 600000;
+    demo::Schedule s = MakeSchedule("at 100 A\non Hyouka 9000 B\non Ending 0 C\non Hyouka 500 D\n", o);
+    EXPECT_EQ(s.TakeDue(100 * kMs).size(), 1u);
+    // Long past the grace, the run goes on while windows are awaited.
+    EXPECT_EQ(s.Check(50000 * kMs), demo::Stop::None);
+    EXPECT_EQ(s.NextWakeUs(), 600000 * kMs);
+    s.WindowShown("Game", 40000 * kMs);
+    EXPECT_EQ(s.NextWakeUs(), 600000 * kMs);
+    s.WindowShown("Hyouka", 50000 * kMs + 300);  // mid-millisecond: due at the next whole one
+    EXPECT_EQ(s.NextWakeUs(), 50501 * kMs);
+    s.WindowShown("Hyouka", 52000 * kMs);  // only the first time counts
+    auto d = s.TakeDue(50501 * kMs);
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].key, 'D');
+    EXPECT_EQ(s.TakeDue(59001 * kMs).size(), 1u);
+    EXPECT_FALSE(s.Exhausted()) << "Ending has not come";
+    s.WindowShown("Ending", 60000 * kMs);
+    EXPECT_EQ(s.TakeDue(60000 * kMs).size(), 1u);
+    EXPECT_TRUE(s.Exhausted());
+    EXPECT_EQ(s.Check(61000 * kMs), demo::Stop::ScriptRanOut);
 }

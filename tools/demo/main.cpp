@@ -61,17 +61,25 @@ public:
     }
 
     // forms::InputSource
-    std::optional<uint64_t> NextEventUs() override { return schedule_.NextWakeUs(); }
+    std::optional<uint64_t> NextEventUs() override {
+        NoteTopmost(platform::clock::NowUs());
+        return schedule_.NextWakeUs();
+    }
     void DeliverDue(uint64_t now_us) override {
+        NoteTopmost(now_us);
         for (const demo::Action& a : schedule_.TakeDue(now_us)) Carry(a);
         StopIfDue(now_us);
     }
-    void OnIdle(uint64_t now_us) override { StopIfDue(now_us); }
+    void OnIdle(uint64_t now_us) override {
+        NoteTopmost(now_us);
+        StopIfDue(now_us);
+    }
 
     // After each pass of the play loop: its trace line, its shots, its keys.
     void AfterPass() {
         ++passes_;
         uint64_t now_us = platform::clock::NowUs();
+        NoteTopmost(now_us);
         if (passes_ == 1) first_pass_ = std::chrono::steady_clock::now();
         last_pass_ = std::chrono::steady_clock::now();
         if (trace_) {
@@ -113,6 +121,11 @@ private:
                 }
                 break;
         }
+    }
+    // Tells the schedule which window is at the top (for `on WINDOW` events).
+    void NoteTopmost(uint64_t now_us) {
+        forms::Form* top = forms::TopmostWindow();
+        if (top) schedule_.WindowShown(top->Name(), now_us);
     }
     void StopIfDue(uint64_t now_us) {
         demo::Stop why = schedule_.Check(now_us);

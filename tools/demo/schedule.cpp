@@ -26,7 +26,17 @@ Schedule::Schedule(const Script& script, const Options& options)
     : grace_us_(MsToUs(options.grace_ms)), limit_us_(MsToUs(options.max_ms)) {
     for (const ScriptEvent& e : script.events) {
         Action a{Action::Kind::Key, e.key, "", e.when};
-        (e.trigger == Trigger::AtMs ? timed_ : passes_).push_back(a);
+        switch (e.trigger) {
+            case Trigger::AtMs:
+                timed_.push_back(a);
+                break;
+            case Trigger::AfterPass:
+                passes_.push_back(a);
+                break;
+            case Trigger::OnWindow:
+                waiting_.push_back(WindowEvent{e.window, a});
+                break;
+        }
     }
     for (const ShotRequest& s : options.time_shots) {
         timed_.push_back(Action{Action::Kind::ScreenShot, 0, s.path, s.when});
@@ -44,7 +54,29 @@ Schedule::Schedule(const Script& script, const Options& options)
 }
 
 bool Schedule::Exhausted() const {
-    return next_timed_ == timed_.size() && next_pass_ == passes_.size();
+    return next_timed_ == timed_.size() && next_pass_ == passes_.size() && waiting_.empty();
+}
+
+void Schedule::WindowShown(const std::string& name, uint64_t now_us) {
+    if (std::find(windows_seen_.begin(), windows_seen_.end(), name) != windows_seen_.end()) return;
+    windows_seen_.push_back(name);
+    // Due at whole milliseconds, never before the window came.
+    const uint64_t shown_ms = (now_us + kUsPerMs - 1) / kUsPerMs;
+    std::vector<Action> due;
+    for (auto it = waiting_.begin(); it != waiting_.end();) {
+        if (it->window == name) {
+            Action a = it->action;
+            a.when = SaturatingAdd(shown_ms, a.when);
+            due.push_back(a);
+            it = waiting_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (due.empty()) return;
+    timed_.insert(timed_.end(), due.begin(), due.end());
+    auto by_when = [](const Action& a, const Action& b) { return a.when < b.when; };
+    std::stable_sort(timed_.begin() + static_cast<std::ptrdiff_t>(next_timed_), timed_.end(), by_when);
 }
 
 uint64_t Schedule::NextWakeUs() const {

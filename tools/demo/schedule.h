@@ -2,7 +2,9 @@
 // when the script has run out.
 //
 // Timed events (`at MS KEY`, --shot-at) fall due on the program clock;
-// pass events (`frame N KEY`, --shot) after the play loop's N-th pass. The
+// pass events (`frame N KEY`, --shot) after the play loop's N-th pass;
+// window events (`on WINDOW MS KEY`) become timed events when the runner
+// reports that window at the top for the first time. The
 // script has run out once every event has been delivered and the grace
 // period has passed since the last one; a run also stops at its time limit.
 // Pure bookkeeping: the runner posts the keys and takes the shots.
@@ -49,6 +51,9 @@ public:
     // Actions of pass `pass` (and any earlier pass not yet taken): shots
     // first, so that they show the pass as drawn, then the keys.
     std::vector<Action> TakePass(uint64_t pass, uint64_t now_us);
+    // The window named so is at the top now; the first time a name is
+    // reported, its window events fall due MS milliseconds from now.
+    void WindowShown(const std::string& name, uint64_t now_us);
     // Whether the run should stop now.
     Stop Check(uint64_t now_us) const;
 
@@ -60,6 +65,12 @@ public:
 private:
     std::vector<Action> timed_;   // sorted by time
     std::vector<Action> passes_;  // sorted by pass
+    struct WindowEvent {
+        std::string window;
+        Action action;  // `when`: milliseconds after the window came to the top
+    };
+    std::vector<WindowEvent> waiting_;  // window events whose window has not come yet
+    std::vector<std::string> windows_seen_;
     std::size_t next_timed_ = 0;
     std::size_t next_pass_ = 0;
     uint64_t grace_us_;

@@ -103,8 +103,20 @@ std::string KeyNameOf(int16_t code) {
     return "";
 }
 
+// A window's name: letters, digits and underscores.
+bool IsWindowName(std::string_view word) {
+    if (word.empty() || word.size() > 64) return false;
+    for (char c : word) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 0x80 || !(std::isalnum(u) || c == '_')) return false;
+    }
+    return true;
+}
+
 std::string FormatEvent(const ScriptEvent& event) {
-    std::string out = event.trigger == Trigger::AtMs ? "at " : "frame ";
+    std::string out = event.trigger == Trigger::AtMs        ? "at "
+                      : event.trigger == Trigger::AfterPass ? "frame "
+                                                            : "on " + event.window + " ";
     out += std::to_string(event.when);
     out += ' ';
     out += KeyNameOf(event.key);
@@ -137,9 +149,26 @@ ScriptParse ParseScript(std::string_view text) {
         ScriptEvent event;
         event.line = line_number;
         std::string_view verb = words[0];
+        if (EqualsIgnoringCase(verb, "on")) {
+            if (words.size() < 4) return fail("too few words: the form is 'on WINDOW MS KEY'");
+            if (words.size() > 4) {
+                return fail("unexpected '" + Shown(words[4]) +
+                            "' after the key (one key a line: 'on WINDOW MS KEY')");
+            }
+            if (!IsWindowName(words[1])) {
+                return fail("bad window name '" + Shown(words[1]) +
+                            "': letters, digits and underscores, as Title or Hyouka");
+            }
+            event.window = std::string(words[1]);
+            words.erase(words.begin() + 1);
+        }
         uint64_t limit = 0;
         const char* what = nullptr;
-        if (EqualsIgnoringCase(verb, "at")) {
+        if (!event.window.empty()) {
+            event.trigger = Trigger::OnWindow;
+            limit = kMaxScriptMs;
+            what = "time";
+        } else if (EqualsIgnoringCase(verb, "at")) {
             event.trigger = Trigger::AtMs;
             limit = kMaxScriptMs;
             what = "time";
@@ -149,9 +178,11 @@ ScriptParse ParseScript(std::string_view text) {
             what = "frame";
         } else {
             return fail("unknown event '" + Shown(verb) +
-                        "' (a line is 'at MS KEY' or 'frame N KEY')");
+                        "' (a line is 'at MS KEY', 'frame N KEY' or 'on WINDOW MS KEY')");
         }
-        const std::string form = event.trigger == Trigger::AtMs ? "at MS KEY" : "frame N KEY";
+        const std::string form = event.trigger == Trigger::AtMs        ? "at MS KEY"
+                                 : event.trigger == Trigger::AfterPass ? "frame N KEY"
+                                                                       : "on WINDOW MS KEY";
         if (words.size() < 3) return fail("too few words: the form is '" + form + "'");
         if (words.size() > 3) {
             return fail("unexpected '" + Shown(words[3]) + "' after the key (one key a line: '" +
@@ -161,7 +192,7 @@ ScriptParse ParseScript(std::string_view text) {
         if (!when) {
             return fail("bad " + std::string(what) + " '" + Shown(words[1]) +
                         "': a whole number from " +
-                        (event.trigger == Trigger::AtMs ? "0" : "1") + " to " +
+                        (event.trigger == Trigger::AfterPass ? "1" : "0") + " to " +
                         std::to_string(limit));
         }
         if (event.trigger == Trigger::AfterPass && *when == 0) {

@@ -6,6 +6,11 @@
 //   at MS KEY       press KEY at virtual millisecond MS of the run
 //   frame N KEY     press KEY after the play loop's N-th pass (from 1), so
 //                   that the loop's own window events deliver it
+//   on WINDOW MS KEY
+//                   press KEY MS milliseconds after the window named WINDOW
+//                   (Title, Hyouka, Ending, MsgBox ...) first comes to the
+//                   top, whenever that is (the screens after the play come
+//                   at a time the script cannot know in advance)
 //
 // KEY is Return, Escape, Space, Left, Up, Right, Down, Shift or a single
 // letter; names are matched without regard to case.
@@ -22,6 +27,7 @@ namespace demo {
 enum class Trigger {
     AtMs,       // `at MS KEY`
     AfterPass,  // `frame N KEY`
+    OnWindow,   // `on WINDOW MS KEY`
 };
 
 struct ScriptEvent {
@@ -29,6 +35,7 @@ struct ScriptEvent {
     uint64_t when = 0;  // milliseconds, or the pass number
     int16_t key = 0;    // Windows virtual-key code
     int line = 0;       // where it was written (1-based)
+    std::string window;  // OnWindow: the window's name
 };
 
 struct Script {
@@ -58,7 +65,8 @@ std::optional<int16_t> KeyCodeOf(std::string_view name);
 // script cannot write.
 std::string KeyNameOf(int16_t code);
 
-// One event as a script line ("at 1200 Return", "frame 340 Space").
+// One event as a script line ("at 1200 Return", "frame 340 Space",
+// "on Hyouka 9000 Return").
 std::string FormatEvent(const ScriptEvent& event);
 
 }  // namespace demo
