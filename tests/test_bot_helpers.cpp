@@ -136,7 +136,7 @@ TEST(BotScriptText, PlanBecomesARunnerScriptAndComesBack) {
     const bot::Plan plan = {{200, bot::kKeyM}, {264, bot::kKeyV}, {305, bot::kKeySpace}, {352, bot::kKeyN}};
     const std::string text = bot::ScriptText(
         {"a comment", bot::ExpectLine({{"finish", "2587"}, {"clock", "0:39.78"}})}, plan,
-        {"at 48200 Up"});
+        {"on Hyouka 1000 Up"});
     const demo::ScriptParse parse = demo::ParseScript(text);
     ASSERT_TRUE(parse.ok) << parse.error;
     const auto& events = parse.script.events;
@@ -147,7 +147,7 @@ TEST(BotScriptText, PlanBecomesARunnerScriptAndComesBack) {
     EXPECT_EQ(events[1].trigger, demo::Trigger::AtMs);
     EXPECT_GT(events[1].when, 500u + 66 * 50);
     EXPECT_EQ(events[1].key, 13);
-    EXPECT_EQ(demo::FormatEvent(events[6]), "at 48200 Up");
+    EXPECT_EQ(demo::FormatEvent(events[6]), "on Hyouka 1000 Up");
 
     bot::Plan back;
     std::string error;

@@ -164,10 +164,15 @@ std::string WinScript(const bot::Plan& plan, const bot::Outcome& won, const bot:
         {"score", std::to_string(e.final_score)},
         {"lives", std::to_string(won.lives)},
     }));
+    // A key the evaluation ignores, so that the script runs out with the
+    // evaluation on the screen.
+    demo::ScriptEvent ignored;
+    ignored.trigger = demo::Trigger::OnWindow;
+    ignored.window = "Hyouka";
+    ignored.when = 1000;
+    ignored.key = 38;  // Up
     const std::string closing =
-        demo::FormatEvent({demo::Trigger::AtMs, static_cast<uint64_t>(bot::EvaluationShownMs(won.passes)),
-                           38, 0}) +
-        "         # the evaluation ignores this key; the run ends a second later";
+        demo::FormatEvent(ignored) + "    # the evaluation ignores it; the run ends a second later";
     return bot::ScriptText(comments, plan, {closing});
 }
 

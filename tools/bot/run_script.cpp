@@ -11,6 +11,14 @@ namespace {
 
 constexpr std::string_view kExpectPrefix = "# expect: ";
 
+std::string EventText(demo::Trigger trigger, uint64_t when, int16_t key) {
+    demo::ScriptEvent e;
+    e.trigger = trigger;
+    e.when = when;
+    e.key = key;
+    return demo::FormatEvent(e);
+}
+
 }  // namespace
 
 int NewGameKeyMs() {
@@ -19,23 +27,17 @@ int NewGameKeyMs() {
     return kStoryKeyMs + (ticks + 4) * kTitleTickMs;
 }
 
-int EvaluationShownMs(int32_t finish_pass) {
-    const int64_t play_ms = (int64_t{finish_pass} * 1000 + 59) / 60;
-    const int64_t ms = NewGameKeyMs() + play_ms + 1000;
-    return static_cast<int>((ms + 99) / 100 * 100);
-}
-
 std::string ScriptText(const std::vector<std::string>& comments, const Plan& plan,
                        const std::vector<std::string>& closing) {
     std::string out;
     for (const std::string& c : comments) out += c.empty() ? "#\n" : "# " + c + "\n";
     out += "\n";
-    out += demo::FormatEvent({demo::Trigger::AtMs, static_cast<uint64_t>(kStoryKeyMs), 32, 0}) +
+    out += EventText(demo::Trigger::AtMs, static_cast<uint64_t>(kStoryKeyMs), 32) +
            "          # the story ends, the title opens\n";
-    out += demo::FormatEvent({demo::Trigger::AtMs, static_cast<uint64_t>(NewGameKeyMs()), 13, 0}) +
+    out += EventText(demo::Trigger::AtMs, static_cast<uint64_t>(NewGameKeyMs()), 13) +
            "        # New Game, once the menu shows\n\n";
     for (const KeyPress& p : plan)
-        out += demo::FormatEvent({demo::Trigger::AfterPass, static_cast<uint64_t>(p.pass), p.key, 0}) +
+        out += EventText(demo::Trigger::AfterPass, static_cast<uint64_t>(p.pass), p.key) +
                "\n";
     if (!closing.empty()) out += "\n";
     for (const std::string& line : closing) out += line + "\n";

@@ -21,11 +21,6 @@ constexpr int kTitleMaskWidth = 285;
 constexpr int kTitleTickMs = 50;
 int NewGameKeyMs();
 
-// A program time (ms) by which a play that finishes in `finish_pass` is
-// surely over and the evaluation on the screen: the play loop starts once
-// New Game is pressed and runs at 60 passes a second; a second more.
-int EvaluationShownMs(int32_t finish_pass);
-
 // The whole run as a script: the comment lines (each written after "# "),
 // the front end, one `frame N KEY` line a press, then `closing` lines as
 // they are.
