@@ -235,19 +235,22 @@ int main(int argc, char** argv) {
     const bot::Snapshot start = bot::Save();
     if (!options.replay_path.empty()) return Replay(options, start);
 
+    // A beam too narrow for the course loses every line of play; the
+    // search then tries again with a wider one.
+    constexpr int kWidenings = 3;
+    bot::SearchResult found;
     bot::SearchSettings settings;
-    settings.width = options.width;
     settings.verbose = options.verbose;
-    const auto began = std::chrono::steady_clock::now();
-    const bot::SearchResult found = bot::SearchWin(start, settings);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    std::printf("search: %.1f s, %lld world steps\n", seconds,
-                static_cast<long long>(found.passes_run));
-    if (!found.won) {
-        std::printf("no winning run found\n");
-        return 2;
+    for (int attempt = 0; attempt <= kWidenings && !found.won; ++attempt) {
+        settings.width = options.width << attempt;
+        const auto began = std::chrono::steady_clock::now();
+        found = bot::SearchWin(start, settings);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+        std::printf("search: width %d, %.1f s, %lld world steps%s\n", settings.width, seconds,
+                    static_cast<long long>(found.passes_run), found.won ? "" : ", no winning run");
     }
+    if (!found.won) return 2;
     const bot::Outcome won = bot::Play(start, found.plan, kMaxPasses);
     Describe("win", won);
     const bot::Evaluation e = bot::Evaluate(won.passes, won.score, won.lives);
