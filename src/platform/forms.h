@@ -373,6 +373,11 @@ struct ProgramEnded {
 // repaints. Returns at once.
 void DoEvents();
 
+// Stops the timer of every loaded window (as an Interval of 0 does). For
+// the error that ends the program: its message box must not be covered,
+// or followed, by ticks of windows whose code has stopped half-way.
+void StopAllTimers();
+
 // Blocks until something is due (a timer, input, a scripted key), running
 // it; the body of every modal loop. In virtual time it jumps the clock.
 void WaitForEvents();

@@ -1,6 +1,7 @@
 // Forms runtime — start-up: SDL's video, timer and event parts (audio is
 // started on its own, so a machine without sound still shows windows), the
 // fonts, and the desktop's size.
+#include <cstring>
 #include <string>
 
 #include "platform/forms_fonts.h"
@@ -21,6 +22,18 @@ void Initialise(bool headless) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0)
         throw Error(std::string("no display to show the windows on (") + SDL_GetError() +
                     "); start the game on a desktop, or run the scripted runner headless");
+    // Without a desktop SDL falls back to a driver that shows nothing, and
+    // the game would run unseen, waiting for keys that cannot come. Such a
+    // driver is used only when SDL_VIDEODRIVER names it alone.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (!headless && driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        !(asked && std::strcmp(asked, driver) == 0)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
+        throw Error(std::string("no display to show the windows on (no desktop was found; only SDL's \"") +
+                    driver + "\" driver, which shows nothing); start the game on a desktop, or run the "
+                    "scripted runner headless");
+    }
     // No input method: keys arrive as plain key presses.
     SDL_StopTextInput();
     SDL_DisplayMode mode;

@@ -249,6 +249,14 @@ void WaitForEvents() {
     RunPass();
 }
 
+void StopAllTimers() {
+    for (Form* f : TK().forms) {
+        if (!f->IsLoaded()) continue;
+        for (Control* c : ToolkitAccess::Controls(*f))
+            if (auto* t = dynamic_cast<Timer*>(c)) t->SetInterval(0);
+    }
+}
+
 void PostKey(int16_t key_code) {
     // Behind whatever SDL has already received, so keys keep their order;
     // pumping only queues, no handler runs here.

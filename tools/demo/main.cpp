@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     const bool headless = !options.realtime;
     if (headless) {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", options.audio_driver.c_str(), 1);
     }
     // Virtual time unless a person watches (--realtime) or the play loop is
     // measured (--timedemo).

@@ -39,6 +39,8 @@ std::string UsageText() {
            "  --timedemo            real time without the 60 Hz wait; prints frames per second\n"
            "  --realtime            the script at real speed in real windows\n"
            "  --assets DIR          read the game's files from DIR instead of beside the program\n"
+           "  --audio-driver NAME   SDL's audio driver of a headless run (dummy); a driver that\n"
+           "                        does not exist plays the game as without a sound device\n"
            "A script line is 'at MS KEY' or 'frame N KEY'; '#' starts a comment.\n";
 }
 
@@ -73,6 +75,10 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
             o.timedemo = true;
         } else if (arg == "--realtime" && flag()) {
             o.realtime = true;
+        } else if (arg == "--audio-driver") {
+            std::optional<std::string> v = value();
+            if (!v || v->empty()) return fail(arg + " needs a driver name");
+            o.audio_driver = *v;
         } else if (arg == "--trace" || arg == "--assets") {
             std::optional<std::string> v = value();
             if (!v || v->empty()) return fail(arg + " needs a path");

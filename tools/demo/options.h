@@ -2,7 +2,7 @@
 //
 //   roofrider-demo SCRIPT [--trace FILE] [--shot FRAME:FILE.png]...
 //                  [--shot-at MS:FILE.png]... [--grace MS] [--max-ms MS]
-//                  [--timedemo | --realtime] [--assets DIR]
+//                  [--timedemo | --realtime] [--assets DIR] [--audio-driver NAME]
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,9 @@ struct Options {
     bool timedemo = false;  // real time, no 60 Hz wait, frames per second printed
     bool realtime = false;  // real time in real windows
     std::string assets_dir;  // empty: the folder of the executable
+    // SDL's audio driver for a headless run; one that does not exist runs
+    // the game as a machine without sound would.
+    std::string audio_driver = "dummy";
     bool help = false;
 };
 
