@@ -67,6 +67,8 @@ void FinishPlay() {
     Hyouka.Show(true);
 }
 
+}  // namespace
+
 // One pass of the world: the start frames and the game-over count, the
 // freeze after a respawn, or a step of the simulation.
 void AdvanceWorld() {
@@ -80,8 +82,6 @@ void AdvanceWorld() {
         UpdateJump();
     }
 }
-
-}  // namespace
 
 GameWindow::GameWindow() : forms::Form("Game") {
     // Closing the play field from the window manager leads nowhere: it ends

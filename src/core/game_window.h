@@ -15,6 +15,9 @@ public:
 extern GameWindow Game;
 
 void PlayLoop();
+// The world's part of one pass of the play loop (the bot runs it to search
+// the course exactly as the loop would).
+void AdvanceWorld();
 
 // Called after each pass's drawing and sound, before its window events run
 // (the runner's trace and frame-addressed keys). Empty in a normal run.
