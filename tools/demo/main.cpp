@@ -210,6 +210,10 @@ int main(int argc, char** argv) {
 
     const bool headless = !options.realtime;
     if (headless) {
+        // No one presses Ctrl+C in a window here: let SIGINT and SIGTERM stop
+        // the process as they stop any other (timeout, kill) rather than
+        // becoming a quit request that only a pumped event loop sees.
+        setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", options.audio_driver.c_str(), 1);
     }
