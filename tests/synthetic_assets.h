@@ -5,6 +5,8 @@
 // pixel can be compared with ddraw::ColorTo565 of the colour.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -37,9 +39,10 @@ inline uint32_t Blast(int cell) { return Rgb(8 * cell + 8, 0, 248); }
 
 inline uint16_t Px(uint32_t colour) { return ddraw::ColorTo565(static_cast<int32_t>(colour)); }
 
-// Writes a 24-bit BMP whose pixel (x, y) is colour(x, y).
-inline void WriteBmp(const fs::path& path, int w, int h,
-                     const std::function<uint32_t(int, int)>& colour) {
+// Writes a 24-bit BMP whose row y is filled by fill(y, row): row holds w
+// colours, all of them key white to begin with.
+inline void WriteBmpRows(const fs::path& path, int w, int h,
+                         const std::function<void(int, std::vector<uint32_t>&)>& fill) {
     const int stride = (w * 3 + 3) / 4 * 4;
     std::vector<unsigned char> b(54 + static_cast<size_t>(stride) * static_cast<size_t>(h), 0);
     auto put32 = [&](size_t at, uint32_t v) {
@@ -54,17 +57,27 @@ inline void WriteBmp(const fs::path& path, int w, int h,
     put32(22, static_cast<uint32_t>(h));
     b[26] = 1;
     b[28] = 24;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = colour(x, y);
-            unsigned char* p = &b[54 + static_cast<size_t>(h - 1 - y) * static_cast<size_t>(stride) +
-                                  static_cast<size_t>(x) * 3];
-            p[0] = static_cast<unsigned char>(c >> 16);
-            p[1] = static_cast<unsigned char>(c >> 8);
-            p[2] = static_cast<unsigned char>(c);
+    std::vector<uint32_t> row(static_cast<size_t>(w));
+    for (int y = 0; y < h; ++y) {
+        std::fill(row.begin(), row.end(), kKeyWhite);
+        fill(y, row);
+        unsigned char* p = &b[54 + static_cast<size_t>(h - 1 - y) * static_cast<size_t>(stride)];
+        for (uint32_t c : row) {
+            *p++ = static_cast<unsigned char>(c >> 16);
+            *p++ = static_cast<unsigned char>(c >> 8);
+            *p++ = static_cast<unsigned char>(c);
         }
+    }
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+// Writes a 24-bit BMP whose pixel (x, y) is colour(x, y).
+inline void WriteBmp(const fs::path& path, int w, int h,
+                     const std::function<uint32_t(int, int)>& colour) {
+    WriteBmpRows(path, w, h, [&](int y, std::vector<uint32_t>& row) {
+        for (int x = 0; x < w; ++x) row[static_cast<size_t>(x)] = colour(x, y);
+    });
 }
 
 // One level record as the files hold it (x in course units).
@@ -117,10 +130,13 @@ inline void WriteAssets(const fs::path& dir) {
     const fs::path bmp = dir / "bmp";
     const std::vector<Record> buildings = Buildings();
     WriteBmp(bmp / "kumo.bmp", 1800, 600, [](int, int) { return kSky; });
-    WriteBmp(bmp / "biru.bmp", 15000, 600, [&](int x, int y) {
-        for (const Record& r : buildings)
-            if (x >= r.left * 3 && x < r.right * 3 && y >= r.top) return kBuilding;
-        return kKeyWhite;
+    WriteBmpRows(bmp / "biru.bmp", 15000, 600, [&](int y, std::vector<uint32_t>& row) {
+        for (const Record& r : buildings) {
+            if (y < r.top) continue;
+            const int from = static_cast<int>(std::ceil(r.left * 3));
+            const int to = std::min(15000, static_cast<int>(std::ceil(r.right * 3)));
+            std::fill(row.begin() + from, row.begin() + to, kBuilding);
+        }
     });
     WriteBmp(bmp / "chara.bmp", 480, 96, [](int x, int) { return Hero(x / 96); });
     WriteBmp(bmp / "kabe.bmp", 800, 100, [](int, int y) { return y < 20 ? kKeyWhite : kPanel; });

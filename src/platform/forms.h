@@ -421,6 +421,10 @@ Form* TopmostWindow();
 bool SaveDesktopPng(const std::string& linux_path);
 // Saves one window's client area as PNG.
 bool SaveWindowPng(Form& form, const std::string& linux_path);
+// The captions of the window's visible labels (in a visible frame, if in
+// one), in control order; empty for a window that is not loaded. A message
+// box gives its text.
+std::vector<std::string> VisibleTexts(Form& form);
 
 // --- Fonts ------------------------------------------------------------------
 // The installed font file that a face of the layouts maps to (through the

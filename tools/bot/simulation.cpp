@@ -112,6 +112,10 @@ bool SameState(const Snapshot& a, const Snapshot& b) {
 }
 
 void StartNewGame(const std::string& game_dir) {
+    // No one presses Ctrl+C in a window here: let SIGINT and SIGTERM stop
+    // the process as they stop any other (timeout, kill) rather than
+    // becoming a quit request that only a pumped event loop sees.
+    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     platform::clock::UseVirtualTime(true);

@@ -137,8 +137,35 @@ private:
     // Tells the schedule which window is at the top (for `on WINDOW` events).
     void NoteTopmost(uint64_t now_us) {
         forms::Form* top = forms::TopmostWindow();
+        if (options_.report_windows) ReportWindows(top, now_us);
         if (top) schedule_.WindowShown(top->Name(), now_us);
     }
+
+    // --windows: a line when a window comes to the top; the texts of the
+    // one before it, as they were when it was last seen there.
+    void ReportWindows(forms::Form* top, uint64_t now_us) {
+        const std::string name = top ? top->Name() : "";
+        if (name != top_name_) {
+            ReportTexts();
+            top_name_ = name;
+            if (top) std::printf("window: %s at %llu ms\n", name.c_str(),
+                                 static_cast<unsigned long long>(now_us / 1000));
+        }
+        if (top) top_texts_ = forms::VisibleTexts(*top);
+    }
+
+public:
+    // The texts of the window last seen at the top (at its leaving, or at
+    // the end of the run).
+    void ReportTexts() {
+        if (top_name_.empty()) return;
+        std::string line = "texts: " + top_name_ + ":";
+        for (const std::string& t : top_texts_) line += (line.back() == ':' ? " " : " | ") + t;
+        std::printf("%s\n", line.c_str());
+        top_texts_.clear();
+    }
+
+private:
     void StopIfDue(uint64_t now_us) {
         demo::Stop why = schedule_.Check(now_us);
         if (why != demo::Stop::None) throw RunStopped{why, now_us / 1000};
@@ -149,6 +176,8 @@ private:
     std::FILE* trace_ = nullptr;
     int64_t passes_ = 0;
     int failed_shots_ = 0;
+    std::string top_name_;
+    std::vector<std::string> top_texts_;
     std::chrono::steady_clock::time_point first_pass_{}, last_pass_{};
     int64_t first_pass_cpu_ns_ = 0, last_pass_cpu_ns_ = 0;
     int64_t last_key_ns_ = 0, new_game_key_ns_ = 0;
@@ -222,6 +251,10 @@ int main(int argc, char** argv) {
 
     const bool headless = !options.realtime;
     if (headless) {
+        // No one presses Ctrl+C in a window here: let SIGINT and SIGTERM stop
+        // the process as they stop any other (timeout, kill) rather than
+        // becoming a quit request that only a pumped event loop sees.
+        setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", options.audio_driver.c_str(), 1);
     }
@@ -269,6 +302,7 @@ int main(int argc, char** argv) {
     }
     OnPlayLoopPass = nullptr;
     forms::SetInputSource(nullptr);
+    if (options.report_windows) runner.ReportTexts();
     runner.CloseTrace();
 
     if (!options.frame_stats_path.empty() && !WriteFrameStats(options.frame_stats_path, runner))

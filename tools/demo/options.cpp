@@ -44,7 +44,10 @@ std::string UsageText() {
            "  --assets DIR          read the game's files from DIR instead of beside the program\n"
            "  --audio-driver NAME   SDL's audio driver of a headless run (dummy); a driver that\n"
            "                        does not exist plays the game as without a sound device\n"
-           "A script line is 'at MS KEY' or 'frame N KEY'; '#' starts a comment.\n";
+           "  --windows             print each window as it comes to the top and the texts it\n"
+           "                        showed when it left the top\n"
+           "A script line is 'at MS KEY', 'frame N KEY' or 'on WINDOW MS KEY'; '#' starts a\n"
+           "comment.\n";
 }
 
 OptionsParse ParseOptions(const std::vector<std::string>& args) {
@@ -76,6 +79,8 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
             o.help = true;
         } else if (arg == "--timedemo" && flag()) {
             o.timedemo = true;
+        } else if (arg == "--windows" && flag()) {
+            o.report_windows = true;
         } else if (arg == "--realtime" && flag()) {
             o.realtime = true;
         } else if (arg == "--wallclock" && flag()) {

@@ -32,6 +32,9 @@ struct Options {
     // SDL's audio driver for a headless run; one that does not exist runs
     // the game as a machine without sound would.
     std::string audio_driver = "dummy";
+    // --windows: each window as it comes to the top, and the texts it
+    // showed when it left the top (or when the run ended).
+    bool report_windows = false;
     bool help = false;
 };
 
