@@ -6,67 +6,22 @@
 
 #if defined(ROOFRIDER_DEMO) && defined(ROOFRIDER_BOT)
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "bot/run_script.h"
 #include "demo/trace.h"
+#include "runner_support.h"
 #include "screens/hyouka.h"
 
 namespace {
 
-struct DemoRun {
-    int status = -1;
-    std::string output;  // standard output and error together
-    // The last line of the output that starts with `prefix`, or "".
-    std::string Line(const std::string& prefix) const {
-        std::istringstream in(output);
-        std::string line, found;
-        while (std::getline(in, line))
-            if (line.rfind(prefix, 0) == 0) found = line;
-        return found;
-    }
-};
+using runner_test::Ended;
+using runner_test::ReadText;
+using runner_test::RunDemo;
 
-DemoRun RunDemo(const std::vector<std::string>& args) {
-    std::string command = std::string("'") + ROOFRIDER_DEMO + "'";
-    for (const std::string& a : args) command += " '" + a + "'";
-    command += " 2>&1";
-    DemoRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) run.output.append(buf, n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
-}
-
-std::string Fixture(const std::string& name) {
-    return std::string(ROOFRIDER_SOURCE_DIR) + "/tests/scripts/" + name;
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string TracePath(const std::string& name) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                      ("roofrider-bot-scripts-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
-}
+std::string Fixture(const std::string& name) { return runner_test::ScriptFixture(name); }
 
 long long Expected(const std::string& script, const char* name) {
     const std::optional<std::string> value = bot::ExpectedValue(script, name);
@@ -92,12 +47,13 @@ TEST(BotScripts, WinningRunReachesTheEvaluationWithTheExpectedScoreAndClock) {
     const std::optional<std::string> clock = bot::ExpectedValue(script, "clock");
     ASSERT_TRUE(clock.has_value());
 
-    const std::string trace = TracePath("win.csv");
-    const DemoRun run = RunDemo({Fixture("win.txt"), "--trace", trace});
-    EXPECT_EQ(run.status, 2) << run.output;
+    const runner_test::ScratchDir scratch("bot-scripts");
+    const std::string trace = (scratch / "win.csv").string();
+    const Ended run = RunDemo({Fixture("win.txt"), "--trace", trace});
+    EXPECT_EQ(run.exit_code, 2) << run.Describe();
     const std::string ended = run.Line("ended: ");
-    EXPECT_EQ(ended.rfind("ended: script ran out at ", 0), 0u) << run.output;
-    EXPECT_NE(ended.find(" ms in Hyouka"), std::string::npos) << run.output;
+    EXPECT_EQ(ended.rfind("ended: script ran out at ", 0), 0u) << run.Describe();
+    EXPECT_NE(ended.find(" ms in Hyouka"), std::string::npos) << run.Describe();
     // The finishing pass hands over before the runner sees it: one pass
     // fewer is traced. The score includes the evaluation's bonuses.
     const std::string summary = run.Line("summary: ");
@@ -133,7 +89,6 @@ TEST(BotScripts, WinningRunReachesTheEvaluationWithTheExpectedScoreAndClock) {
                   static_cast<int16_t>(t->Integer(last, "ClockCentis"))) +
         LivesBonus(static_cast<int16_t>(t->Integer(last, "Lives")));
     EXPECT_EQ(judged, score);
-    std::filesystem::remove_all(std::filesystem::path(trace).parent_path());
 }
 
 TEST(BotScripts, GameOverRunLosesEveryLifeAndAKeyOnTheEndPictureEndsTheProgram) {
@@ -144,13 +99,14 @@ TEST(BotScripts, GameOverRunLosesEveryLifeAndAKeyOnTheEndPictureEndsTheProgram) 
     const long long score = Expected(script, "score");
     const long long lost = Expected(script, "lost");
 
-    const std::string trace = TracePath("game-over.csv");
-    const DemoRun run = RunDemo({Fixture("game-over.txt"), "--trace", trace});
-    EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(run.Line("ended: "), "ended: Game ended the program (End)") << run.output;
+    const runner_test::ScratchDir scratch("bot-scripts");
+    const std::string trace = (scratch / "game-over.csv").string();
+    const Ended run = RunDemo({Fixture("game-over.txt"), "--trace", trace});
+    EXPECT_EQ(run.exit_code, 0) << run.Describe();
+    EXPECT_EQ(run.Line("ended: "), "ended: Game ended the program (End)") << run.Describe();
     EXPECT_NE(run.Line("summary: ").find(", score " + std::to_string(score) + ", lives 0"),
               std::string::npos)
-        << run.output;
+        << run.Describe();
 
     std::string error;
     const std::optional<demo::TraceTable> t = demo::ReadTraceFile(trace, &error);
@@ -167,7 +123,6 @@ TEST(BotScripts, GameOverRunLosesEveryLifeAndAKeyOnTheEndPictureEndsTheProgram) 
         ASSERT_EQ(t->Integer(r, "PlayPhase"), 2) << "pass " << r + 1;
         ASSERT_EQ(t->Integer(r, "Lives"), 0) << "pass " << r + 1;
     }
-    std::filesystem::remove_all(std::filesystem::path(trace).parent_path());
 }
 
 #endif  // ROOFRIDER_DEMO && ROOFRIDER_BOT

@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "demo/trace.h"
-#include "test_faults_support.h"
+#include "runner_support.h"
 
 namespace {
 
-using faults_test::Ended;
-using faults_test::RunDemo;
-using faults_test::ScratchDir;
+using runner_test::Ended;
+using runner_test::RunDemo;
+using runner_test::ScratchDir;
 
 std::string Fixture(const std::string& name) {
     std::ifstream in(std::string(ROOFRIDER_SOURCE_DIR) + "/tests/scripts/" + name);

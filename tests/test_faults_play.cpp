@@ -17,46 +17,17 @@
 
 #include "core/game_state.h"
 #include "core/game_window.h"
-#include "display/surfaces.h"
-#include "game/level.h"
-#include "game/scrolling.h"
-#include "platform/basic.h"
 #include "platform/clock.h"
-#include "platform/ddraw.h"
-#include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/winmm.h"
+#include "play_field_support.h"
 #include "synthetic_assets.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using play_field_test::TimedAction;
 using synthetic::Px;
-
-struct StopPlay {};
-
-// Calls a function once at a virtual time, while the toolkit waits or runs
-// its events (the desktop giving the display back).
-class TimedAction : public forms::InputSource {
-public:
-    TimedAction(uint64_t at_us, std::function<void()> action) : at_us_(at_us), action_(std::move(action)) {}
-    std::optional<uint64_t> NextEventUs() override {
-        if (done_) return std::nullopt;
-        return at_us_;
-    }
-    void DeliverDue(uint64_t now_us) override {
-        if (!done_ && now_us >= at_us_) {
-            done_ = true;
-            action_();
-        }
-    }
-    void OnIdle(uint64_t) override {}
-
-private:
-    uint64_t at_us_;
-    std::function<void()> action_;
-    bool done_ = false;
-};
 
 // What the world is after a pass, apart from the play clock (which counts
 // real time, and so also the time the display was away).
@@ -78,62 +49,11 @@ std::string Describe(const World& w) {
            ", PlayerY " + std::to_string(w.player_y);
 }
 
-class PlayFaults : public testing::Test {
+class PlayFaults : public play_field_test::PlayHarness {
 protected:
-    static void SetUpTestSuite() {
-        dir_ = fs::temp_directory_path() / ("roofrider-play-faults-" + std::to_string(getpid()));
-        synthetic::WriteAssets(dir_);
-    }
+    static void SetUpTestSuite() { dir_ = WriteStandIns("play-faults"); }
     static void TearDownTestSuite() { fs::remove_all(dir_); }
-
     void SetUp() override { Start(dir_.string()); }
-    void Start(const std::string& assets) {
-        platform::clock::UseVirtualTime(true);
-        platform::clock::SetTimeGetTimeOffset(0);
-        ddraw::SetFramePacing(false);
-        ddraw::SetFramePacing(true);
-        forms::Initialise(true);
-        forms::SetEndHandler([] { throw forms::ProgramEnded{"Game", 0}; });
-        platform::files::SetProgramDirectoryOverride(assets);
-        G = GameState{};
-        basic::ResetRnd();
-        LoadLevelFiles();
-        ResetGame();
-        G.Scene = 3;
-    }
-    void TearDown() override {
-        OnPlayLoopPass = nullptr;
-        OnFinish = nullptr;
-        forms::SetInputSource(nullptr);
-        if (Game.IsLoaded()) Game.Unload();
-        D = DisplayState{};
-        platform::clock::SetTimeGetTimeOffset(0);
-        platform::files::SetProgramDirectoryOverride("");
-    }
-    void Restart(const std::string& assets) {
-        TearDown();
-        Start(assets);
-    }
-
-    // Runs the play field; step sees each pass and returns false to stop.
-    // True when the program's end statement ended it.
-    bool Run(const std::function<bool(int)>& step) {
-        int passes = 0;
-        OnPlayLoopPass = [&] {
-            if (!step(++passes)) throw StopPlay{};
-        };
-        try {
-            Game.Show(true);
-        } catch (const StopPlay&) {
-        } catch (const forms::ProgramEnded&) {
-            return true;
-        }
-        return false;
-    }
-
-    static uint16_t Shown(int x, int y) {
-        return ddraw::ShownFrame().at(static_cast<size_t>(y) * 800 + static_cast<size_t>(x));
-    }
 
     static fs::path dir_;
 };
@@ -230,14 +150,14 @@ TEST_F(PlayFaults, AWholePlayAcrossTheCounterWrapKeepsItsClock) {
                     uint32_t* first_clock, uint32_t* last_clock) {
         Restart(ROOFRIDER_GAME_DIR);
         platform::clock::SetTimeGetTimeOffset(offset_for(winmm::timeGetTime()));
-        const bool ended = Run([&](int pass) {
+        const auto step = [&](int pass) {
             passes->push_back(Pass{Now(), G.ClockMinutes, G.ClockSeconds, G.ClockCentis});
             if (pass == 200) *first_clock = static_cast<uint32_t>(G.ClockNow);
             *last_clock = static_cast<uint32_t>(G.ClockNow);
             if (auto k = keys.find(pass); k != keys.end()) forms::PostKey(k->second);
-            return pass < 5000;
-        });
-        EXPECT_TRUE(ended) << "the key on the game-over picture ended the program";
+            return true;
+        };
+        EXPECT_TRUE(Run(step, 5000).ended) << "the key on the game-over picture ended the program";
     };
     std::vector<Pass> plain, wrapped;
     uint32_t start = 0, first = 0, last = 0;

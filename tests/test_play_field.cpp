@@ -17,118 +17,27 @@
 #include "core/game_state.h"
 #include "core/game_window.h"
 #include "display/surfaces.h"
-#include "game/level.h"
 #include "game/scrolling.h"
-#include "platform/basic.h"
 #include "platform/clock.h"
 #include "platform/ddraw.h"
-#include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/winmm.h"
+#include "play_field_support.h"
 #include "synthetic_assets.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using play_field_test::Outcome;
+using play_field_test::TimedAction;
 using synthetic::Px;
 
-// Thrown from the pass hook to leave the play loop; not a std::exception,
-// so the frame's own error handling never catches it.
-struct StopPlay {};
-
-// Calls a function at a virtual time while the toolkit waits or runs its
-// events (a player's hand on the desktop).
-class TimedAction : public forms::InputSource {
-public:
-    TimedAction(uint64_t at_us, std::function<void()> action) : at_us_(at_us), action_(std::move(action)) {}
-    std::optional<uint64_t> NextEventUs() override {
-        if (done_) return std::nullopt;
-        return at_us_;
-    }
-    void DeliverDue(uint64_t now_us) override {
-        if (!done_ && now_us >= at_us_) {
-            done_ = true;
-            action_();
-        }
-    }
-    void OnIdle(uint64_t) override {}
-
-private:
-    uint64_t at_us_;
-    std::function<void()> action_;
-    bool done_ = false;
-};
-
-struct Outcome {
-    int passes = 0;
-    bool ended = false;  // the program's end statement ran
-};
-
-class PlayField : public testing::Test {
+class PlayField : public play_field_test::PlayHarness {
 protected:
-    static void SetUpTestSuite() {
-        dir_ = fs::temp_directory_path() / ("roofrider-play-" + std::to_string(getpid()));
-        synthetic::WriteAssets(dir_);
-    }
+    static void SetUpTestSuite() { dir_ = WriteStandIns("play"); }
     static void TearDownTestSuite() { fs::remove_all(dir_); }
+    void SetUp() override { Start(dir_.string()); }
 
-    void SetUp() override {
-        platform::clock::UseVirtualTime(true);
-        platform::clock::SetTimeGetTimeOffset(0);
-        // A new grid for the 60 Hz pace on the new virtual clock.
-        ddraw::SetFramePacing(false);
-        ddraw::SetFramePacing(true);
-        forms::Initialise(true);
-        forms::SetEndHandler([] { throw forms::ProgramEnded{"Game", 0}; });
-        platform::files::SetProgramDirectoryOverride(dir_.string());
-        G = GameState{};
-        basic::ResetRnd();
-        LoadLevelFiles();
-        ResetGame();
-        G.Scene = 3;
-    }
-    void TearDown() override {
-        OnPlayLoopPass = nullptr;
-        OnFinish = nullptr;
-        forms::SetInputSource(nullptr);
-        if (Game.IsLoaded()) Game.Unload();
-        D = DisplayState{};
-        platform::clock::SetTimeGetTimeOffset(0);
-        platform::files::SetProgramDirectoryOverride("");
-    }
-
-    // Runs the play field; after each pass `step` sees the pass number and
-    // may look, change the state or post keys; returning false stops.
-    Outcome Run(const std::function<bool(int)>& step, int max_passes = 2000) {
-        Outcome out;
-        OnPlayLoopPass = [&] {
-            ++out.passes;
-            if (out.passes > max_passes || !step(out.passes)) throw StopPlay{};
-        };
-        try {
-            Game.Show(true);
-        } catch (const StopPlay&) {
-        } catch (const forms::ProgramEnded&) {
-            out.ended = true;
-        }
-        return out;
-    }
-
-    // A pixel of the frame last shown (read once per flip: a copy of the
-    // whole frame per pixel would dominate the sanitized runs).
-    static uint16_t Shown(int x, int y) {
-        static std::vector<uint16_t> frame;
-        static size_t flips_seen = SIZE_MAX;
-        static uint64_t time_seen = UINT64_MAX;
-        const size_t flips = ddraw::FlipTimesUs().size();
-        const uint64_t now = platform::clock::NowUs();
-        if (flips != flips_seen || now != time_seen || frame.empty()) {
-            frame = ddraw::ShownFrame();
-            flips_seen = flips;
-            time_seen = now;
-        }
-        return frame.at(static_cast<size_t>(y) * 800 + static_cast<size_t>(x));
-    }
     // The glyph shown in cell i (0 rightmost) of a digit row at y, or -1.
     static int GlyphAt(int cell, int y) {
         const int x = 13 * (7 - cell) + 100 + 6;

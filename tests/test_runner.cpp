@@ -13,6 +13,7 @@
 
 #include "core/game_state.h"
 #include "demo/trace.h"
+#include "runner_support.h"
 
 namespace {
 
@@ -116,112 +117,75 @@ TEST(Trace, ReaderRejectsRowsOfTheWrongWidthAndMissingFiles) {
 
 namespace {
 
-struct DemoRun {
-    int status = -1;  // exit status
-    std::string output;  // standard output and error together
-    std::string LastLine() const {
-        std::string s = output;
-        while (!s.empty() && s.back() == '\n') s.pop_back();
-        std::size_t nl = s.rfind('\n');
-        return nl == std::string::npos ? s : s.substr(nl + 1);
-    }
-};
+using runner_test::Ended;
+using runner_test::RunDemo;
+using runner_test::ScriptFixture;
 
-std::string Quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) {
-        if (c == '\'') out += "'\\''";
-        else out += c;
-    }
-    return out + "'";
-}
-
-DemoRun RunDemo(const std::vector<std::string>& args) {
-    std::string command = Quote(ROOFRIDER_DEMO);
-    for (const std::string& a : args) command += " " + Quote(a);
-    command += " 2>&1";
-    DemoRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) run.output.append(buf, n);
-    int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
-}
-
-std::filesystem::path Scratch(const std::string& name) {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("roofrider-runner-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    return dir / name;
+// The folder the runs write into, for the whole test program.
+const runner_test::ScratchDir& Scratch() {
+    static const runner_test::ScratchDir dir("runner");
+    return dir;
 }
 
 std::string WriteScript(const std::string& name, const std::string& text) {
-    std::filesystem::path p = Scratch(name);
+    const std::filesystem::path p = Scratch() / name;
     std::ofstream(p) << text;
     return p.string();
-}
-
-std::string ScriptFixture(const std::string& name) {
-    return std::string(ROOFRIDER_SOURCE_DIR) + "/tests/scripts/" + name;
 }
 
 }  // namespace
 
 TEST(Runner, BadScriptIsRejectedBeforeTheRun) {
-    DemoRun run = RunDemo({WriteScript("bad.txt", "at 100 Return\nat 200 Enter\n")});
-    EXPECT_EQ(run.status, 1) << run.output;
-    EXPECT_NE(run.LastLine().find("line 2: unknown key 'Enter'"), std::string::npos)
-        << run.output;
-    EXPECT_EQ(run.output.find("summary"), std::string::npos) << "nothing ran";
+    const Ended run = RunDemo({WriteScript("bad.txt", "at 100 Return\nat 200 Enter\n")});
+    EXPECT_EQ(run.exit_code, 1) << run.Describe();
+    EXPECT_NE(run.LastErrorLine().find("line 2: unknown key 'Enter'"), std::string::npos) << run.Describe();
+    EXPECT_EQ(run.Output().find("summary"), std::string::npos) << "nothing ran";
 
-    DemoRun missing = RunDemo({"/nonexistent/script.txt"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.LastLine().find("/nonexistent/script.txt"), std::string::npos);
-    EXPECT_EQ(RunDemo({"--no-such-option"}).status, 1);
+    const Ended missing = RunDemo({"/nonexistent/script.txt"});
+    EXPECT_EQ(missing.exit_code, 1);
+    EXPECT_NE(missing.LastErrorLine().find("/nonexistent/script.txt"), std::string::npos) << missing.Describe();
+    EXPECT_EQ(RunDemo({"--no-such-option"}).exit_code, 1);
 }
 
 TEST(Runner, EscOnTheStoryEndsTheProgramFromForm1) {
-    DemoRun run = RunDemo({ScriptFixture("story-esc.txt")});
-    EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(run.LastLine(), "ended: Form1 ended the program (End)") << run.output;
+    const Ended run = RunDemo({ScriptFixture("story-esc.txt")});
+    EXPECT_EQ(run.exit_code, 0) << run.Describe();
+    EXPECT_EQ(run.LastLine(), "ended: Form1 ended the program (End)") << run.Describe();
 }
 
 TEST(Runner, ScriptRunningOutEndsTheRunWithStatus2) {
     // The story lasts longer than the grace after the last key.
-    DemoRun run = RunDemo({WriteScript("short.txt", "at 200 Up  # not Esc: ends the story\n"),
+    const Ended run = RunDemo({WriteScript("short.txt", "at 200 Up  # not Esc: ends the story\n"),
                            "--grace", "1500"});
-    EXPECT_EQ(run.status, 2) << run.output;
-    EXPECT_EQ(run.LastLine(), "ended: script ran out at 1700 ms in Title") << run.output;
+    EXPECT_EQ(run.exit_code, 2) << run.Describe();
+    EXPECT_EQ(run.LastLine(), "ended: script ran out at 1700 ms in Title") << run.Describe();
 
-    DemoRun empty = RunDemo({WriteScript("empty.txt", "# nothing\n")});
-    EXPECT_EQ(empty.status, 2) << empty.output;
-    EXPECT_EQ(empty.LastLine(), "ended: script ran out at 1000 ms in Form1") << empty.output;
+    const Ended empty = RunDemo({WriteScript("empty.txt", "# nothing\n")});
+    EXPECT_EQ(empty.exit_code, 2) << empty.Describe();
+    EXPECT_EQ(empty.LastLine(), "ended: script ran out at 1000 ms in Form1") << empty.Describe();
 }
 
 TEST(Runner, MissingLevelFileIsAnErrorNamingIt) {
-    std::filesystem::path assets = Scratch("no-levels");
+    const std::filesystem::path assets = Scratch() / "no-levels";
     std::filesystem::create_directories(assets);
-    DemoRun run = RunDemo({ScriptFixture("story-esc.txt"), "--assets", assets.string()});
-    EXPECT_EQ(run.status, 1) << run.output;
-    EXPECT_EQ(run.LastLine().rfind("ended: error: ", 0), 0u) << run.output;
-    EXPECT_NE(run.LastLine().find("biru.dat"), std::string::npos) << run.output;
+    const Ended run = RunDemo({ScriptFixture("story-esc.txt"), "--assets", assets.string()});
+    EXPECT_EQ(run.exit_code, 1) << run.Describe();
+    EXPECT_EQ(run.LastLine().rfind("ended: error: ", 0), 0u) << run.Describe();
+    EXPECT_NE(run.LastLine().find("biru.dat"), std::string::npos) << run.Describe();
 }
 
 TEST(Runner, TitleOptionsAndNewGameReachThePlayWithTraceAndShots) {
-    std::string trace = Scratch("title-options.csv").string();
-    std::string field = Scratch("field-150.png").string();
-    std::string screen = Scratch("title-7000.png").string();
+    std::string trace = (Scratch() / "title-options.csv").string();
+    std::string field = (Scratch() / "field-150.png").string();
+    std::string screen = (Scratch() / "title-7000.png").string();
     std::filesystem::remove(field);
     std::filesystem::remove(screen);
-    DemoRun run = RunDemo({ScriptFixture("title-options.txt"), "--trace", trace, "--shot",
+    const Ended run = RunDemo({ScriptFixture("title-options.txt"), "--trace", trace, "--shot",
                            "150:" + field, "--shot-at", "7000:" + screen});
-    ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(run.LastLine(), "ended: Game ended the program (End)") << run.output;
-    EXPECT_TRUE(std::filesystem::exists(field)) << run.output;
-    EXPECT_TRUE(std::filesystem::exists(screen)) << run.output;
+    ASSERT_EQ(run.exit_code, 0) << run.Describe();
+    EXPECT_EQ(run.LastLine(), "ended: Game ended the program (End)") << run.Describe();
+    EXPECT_TRUE(std::filesystem::exists(field)) << run.Describe();
+    EXPECT_TRUE(std::filesystem::exists(screen)) << run.Describe();
 
     std::string error;
     std::optional<demo::TraceTable> t = demo::ReadTraceFile(trace, &error);
