@@ -108,6 +108,31 @@ TEST_F(FormsTest, UnloadAndReloadGiveTheLayoutBackAndKeepTheWindowsVariables) {
     EXPECT_NE(forms::internal::WindowOf(w.hWnd()), nullptr);
 }
 
+// A window loaded and placed long before it is shown (the evaluation and
+// the staff roll at every new game) gets its desktop window on first need,
+// with the place, size, caption and border it has by then.
+TEST_F(FormsTest, AHiddenWindowGetsItsDesktopWindowWithItsLatestLooks) {
+    TestWindow w("Placed");
+    w.Load();
+    w.Move(1500, 750, 4500, 3000);
+    w.SetCaption("Later");
+    w.SetBorderStyle(forms::BorderStyle::None);
+    w.SetClientSize(200 * 15, 120 * 15);
+    SDL_Window* window = forms::internal::WindowOf(w.hWnd());
+    ASSERT_NE(window, nullptr);
+    int x = 0, y = 0, width = 0, height = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &width, &height);
+    EXPECT_EQ(x, 100);
+    EXPECT_EQ(y, 50);
+    EXPECT_EQ(width, 200);
+    EXPECT_EQ(height, 120);
+    EXPECT_STREQ(SDL_GetWindowTitle(window), "Later");
+    EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_BORDERLESS, 0u);
+    EXPECT_EQ(forms::internal::WindowOf(w.hWnd()), window) << "made once";
+    w.Unload();
+}
+
 TEST_F(FormsTest, ModalWindowsNestThreeDeepWhileEveryTimerTicksOnTime) {
     TestWindow a("A", 10), b("B", 25), c("C", 40);
     std::vector<std::string> top_at_c_ticks;

@@ -124,6 +124,9 @@ Toolkit& TK();
 // --- forms_window.cpp ----------------------------------------------------------
 Form* FormByHwnd(intptr_t hwnd);
 void MarkDirty(Form& form);
+// The desktop's window of a loaded window, made on first need (a Show, or
+// the display layer asking for it); throws Error when it cannot be made.
+SDL_Window* NativeWindow(Form& form);
 // Outer-to-client offsets of a window's border style, in pixels.
 int DecorationLeftPx(BorderStyle style);
 int DecorationTopPx(BorderStyle style);

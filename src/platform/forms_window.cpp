@@ -59,15 +59,14 @@ void ApplyGeometry(Form& form) {
     MarkDirty(form);
 }
 
-void CreateWindow(Form& form) {
+// A loaded window starts as its canvas alone: the desktop's window comes
+// with the first Show (NativeWindow). Windows that are loaded long before
+// they are shown (the evaluation and the staff roll, placed at every new
+// game) then cost no round trips to the display server while the program
+// starts.
+void CreateCanvas(Form& form) {
     Form::Impl& im = form.impl();
     const SDL_Point size = ClientSizePx(im);
-    const SDL_Point at = ClientOriginPx(form);
-    Uint32 flags = SDL_WINDOW_HIDDEN;
-    if (im.border == BorderStyle::None) flags |= SDL_WINDOW_BORDERLESS;
-    im.window = SDL_CreateWindow(im.caption.c_str(), at.x, at.y, size.x, size.y, flags);
-    if (!im.window)
-        throw Error("the window \"" + form.Name() + "\" cannot be created (" + SDL_GetError() + ")");
     im.canvas = NewSurface(size.x, size.y);
     PaintBackground(form, im.canvas);
 }
@@ -109,6 +108,19 @@ Form* FormByHwnd(intptr_t hwnd) {
 
 void MarkDirty(Form& form) { form.impl().dirty = true; }
 
+SDL_Window* NativeWindow(Form& form) {
+    Form::Impl& im = form.impl();
+    if (im.window) return im.window;
+    const SDL_Point size = ClientSizePx(im);
+    const SDL_Point at = ClientOriginPx(form);
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (im.border == BorderStyle::None) flags |= SDL_WINDOW_BORDERLESS;
+    im.window = SDL_CreateWindow(im.caption.c_str(), at.x, at.y, size.x, size.y, flags);
+    if (!im.window)
+        throw Error("the window \"" + form.Name() + "\" cannot be created (" + SDL_GetError() + ")");
+    return im.window;
+}
+
 SDL_Point ClientOriginPx(Form& form) {
     const Form::Impl& im = form.impl();
     return SDL_Point{ToPx(im.left) + DecorationLeftPx(im.border), ToPx(im.top) + DecorationTopPx(im.border)};
@@ -148,7 +160,7 @@ void Form::EnsureLoaded() {
         *impl_ = Impl{};
         impl_->dc.form = this;
         impl_->hwnd = ++TK().last_hwnd;
-        CreateWindow(*this);
+        CreateCanvas(*this);
         ResetControls(*this);
         Layout();
     } catch (...) {
@@ -172,8 +184,9 @@ void Form::Show(bool modal) {
     shown_ = true;
     im.shown_serial = ++TK().last_shown_serial;
     if (!was_shown) im.focused = true;
-    SDL_ShowWindow(im.window);
-    SDL_RaiseWindow(im.window);
+    SDL_Window* window = NativeWindow(*this);
+    SDL_ShowWindow(window);
+    SDL_RaiseWindow(window);
     MarkDirty(*this);
     if (!modal) {
         if (!was_shown) Form_Activate();
@@ -362,7 +375,12 @@ Form* FormOf(intptr_t hwnd) { return FormByHwnd(hwnd); }
 
 SDL_Window* WindowOf(intptr_t hwnd) {
     Form* f = FormByHwnd(hwnd);
-    return f ? f->impl().window : nullptr;
+    if (!f) return nullptr;
+    try {
+        return NativeWindow(*f);
+    } catch (const Error&) {
+        return nullptr;  // the display layer reports a window it cannot use
+    }
 }
 
 void SetExternalContent(intptr_t hwnd, SDL_Surface* frame) {
