@@ -124,6 +124,9 @@ Toolkit& TK();
 // --- forms_window.cpp ----------------------------------------------------------
 Form* FormByHwnd(intptr_t hwnd);
 void MarkDirty(Form& form);
+// A loaded window's canvas at the window's current client size (made anew,
+// keeping what was drawn, when the size has changed); nullptr if not loaded.
+SDL_Surface* Canvas(Form& form);
 // The desktop's window of a loaded window, made on first need (a Show, or
 // the display layer asking for it); throws Error when it cannot be made.
 SDL_Window* NativeWindow(Form& form);

@@ -188,13 +188,14 @@ void PaintBackground(Form& form, SDL_Surface* target) {
 
 void ComposeClient(Form& form, SDL_Surface* target, int x, int y) {
     Form::Impl& im = form.impl();
-    if (!im.canvas) return;
-    const SDL_Rect client{x, y, im.canvas->w, im.canvas->h};
+    SDL_Surface* canvas = Canvas(form);
+    if (!canvas) return;
+    const SDL_Rect client{x, y, canvas->w, canvas->h};
     const SDL_Rect old = ClipWithin(target, client);
     if (im.external) {
         ComposeExternal(im.external, target, client);
     } else {
-        CopyInto(target, x, y, im.canvas);
+        CopyInto(target, x, y, canvas);
         DrawControls(form, nullptr, target, x, y);
     }
     SDL_SetClipRect(target, &old);

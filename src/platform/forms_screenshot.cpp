@@ -35,8 +35,9 @@ std::vector<Form*> StackingOrder() {
 
 void DrawDecoration(Form& f, SDL_Surface* desktop, SDL_Point client) {
     Form::Impl& im = f.impl();
-    if (im.border == BorderStyle::None || !im.canvas) return;
-    const int w = im.canvas->w, h = im.canvas->h;
+    SDL_Surface* canvas = Canvas(f);
+    if (im.border == BorderStyle::None || !canvas) return;
+    const int w = canvas->w, h = canvas->h;
     const SDL_Rect outer{client.x - kFramePx, client.y - kFramePx - kCaptionPx, w + 2 * kFramePx,
                          h + 2 * kFramePx + kCaptionPx};
     Fill(desktop, &outer, kButtonFace);
@@ -93,8 +94,9 @@ bool SaveDesktopPng(const std::string& linux_path) {
 }
 
 bool SaveWindowPng(Form& form, const std::string& linux_path) {
-    if (!form.IsLoaded() || !form.impl().canvas) return false;
-    SDL_Surface* client = NewSurface(form.impl().canvas->w, form.impl().canvas->h);
+    SDL_Surface* canvas = form.IsLoaded() ? Canvas(form) : nullptr;
+    if (!canvas) return false;
+    SDL_Surface* client = NewSurface(canvas->w, canvas->h);
     bool ok = true;
     try {
         ComposeClient(form, client, 0, 0);

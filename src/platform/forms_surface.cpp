@@ -69,7 +69,7 @@ void StretchInto(SDL_Surface* dst, const SDL_Rect& r, SDL_Surface* src) {
 SDL_Surface* SurfaceOf(HDC dc) {
     if (!dc) return nullptr;
     if (dc->box) return dc->box->Sync();
-    if (dc->form && dc->form->IsLoaded()) return dc->form->impl().canvas;
+    if (dc->form && dc->form->IsLoaded()) return Canvas(*dc->form);
     return nullptr;
 }
 

@@ -37,18 +37,12 @@ void ReleaseWindow(Form::Impl& im) {
     im.external = nullptr;
 }
 
-// Brings the SDL window and the canvas to the window's current place and
-// size. A canvas that changes size keeps what was drawn on it.
+// Brings the SDL window to the window's current place and size; the
+// canvas follows when it is next used (Canvas), so a layout that sets the
+// width and the height one after the other makes one new canvas, not two.
 void ApplyGeometry(Form& form) {
     Form::Impl& im = form.impl();
     const SDL_Point size = ClientSizePx(im);
-    if (im.canvas && (im.canvas->w != size.x || im.canvas->h != size.y)) {
-        SDL_Surface* grown = NewSurface(size.x, size.y);
-        PaintBackground(form, grown);
-        CopyInto(grown, 0, 0, im.canvas);
-        SDL_FreeSurface(im.canvas);
-        im.canvas = grown;
-    }
     if (im.window) {
         const SDL_Point at = ClientOriginPx(form);
         if (!(SDL_GetWindowFlags(im.window) & SDL_WINDOW_FULLSCREEN)) {
@@ -107,6 +101,20 @@ Form* FormByHwnd(intptr_t hwnd) {
 }
 
 void MarkDirty(Form& form) { form.impl().dirty = true; }
+
+SDL_Surface* Canvas(Form& form) {
+    Form::Impl& im = form.impl();
+    if (!im.canvas) return nullptr;
+    const SDL_Point size = ClientSizePx(im);
+    if (im.canvas->w != size.x || im.canvas->h != size.y) {
+        SDL_Surface* resized = NewSurface(size.x, size.y);
+        PaintBackground(form, resized);
+        CopyInto(resized, 0, 0, im.canvas);
+        SDL_FreeSurface(im.canvas);
+        im.canvas = resized;
+    }
+    return im.canvas;
+}
 
 SDL_Window* NativeWindow(Form& form) {
     Form::Impl& im = form.impl();
@@ -327,7 +335,7 @@ void Form::SetForeColor(Color color) {
 void Form::SetPicture(const Picture& picture) {
     EnsureLoaded();
     impl_->picture = picture;
-    PaintBackground(*this, impl_->canvas);
+    PaintBackground(*this, Canvas(*this));
     MarkDirty(*this);
 }
 
@@ -340,7 +348,7 @@ void Form::SetFont(const std::string& face, double points, bool bold, bool itali
 
 void Form::Cls() {
     EnsureLoaded();
-    PaintBackground(*this, impl_->canvas);
+    PaintBackground(*this, Canvas(*this));
     impl_->print_y = 0;
     MarkDirty(*this);
 }
@@ -353,7 +361,7 @@ void Form::Print(const std::string& text) {
         size_t end = text.find('\n', start);
         std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        fonts::Draw(impl_->canvas, 0, impl_->print_y, impl_->font, line, impl_->fore);
+        fonts::Draw(Canvas(*this), 0, impl_->print_y, impl_->font, line, impl_->fore);
         impl_->print_y += fonts::LineHeight(impl_->font);
         start = end == std::string::npos ? std::string::npos : end + 1;
     } while (start != std::string::npos);
