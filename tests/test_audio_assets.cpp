@@ -11,13 +11,13 @@ namespace {
 
 using namespace audio_assets_test;
 
-struct EffectSpec {
+struct EffectShape {
     const char* name;
     double min_seconds, max_seconds;
 };
 
 // Every wave effect with the length it should have.
-const EffectSpec kEffects[] = {
+const EffectShape kEffects[] = {
     {"go.wav", 0.6, 2.0},      {"jump1.wav", 0.15, 0.4},  {"jump2.wav", 0.15, 0.4},
     {"jump3.wav", 0.15, 0.4},  {"bust.wav", 0.3, 1.0},    {"laserbom.wav", 0.6, 2.0},
     {"idou.wav", 0.04, 0.2},   {"kettei.wav", 0.2, 0.8},  {"powa.wav", 0.3, 0.9},
@@ -25,7 +25,7 @@ const EffectSpec kEffects[] = {
 };
 
 TEST(AudioAssets, EveryEffectIsAShortNormalisedClickFreeWave) {
-    for (const EffectSpec& e : kEffects) {
+    for (const EffectShape& e : kEffects) {
         SCOPED_TRACE(e.name);
         const Wav w = ParseWav(Read(GameDir() / "sound" / e.name));
         ASSERT_TRUE(w.ok) << w.problem;

@@ -270,7 +270,7 @@ TEST_F(DrawingTest, PrintWritesLinesDownwardAndClsClearsThem) {
                 }
         return n;
     };
-    const int line = forms::fonts::LineHeight(forms::FontSpec{"HG創英角ﾎﾟｯﾌﾟ体", 14.25, true, false});
+    const int line = forms::fonts::LineHeight(forms::FontChoice{"HG創英角ﾎﾟｯﾌﾟ体", 14.25, true, false});
     ASSERT_LT(2 * line, 80);
     EXPECT_GT(dark_rows(0, line), line / 3);         // the first line
     EXPECT_GT(dark_rows(line, 2 * line), line / 3);  // the second, one line lower

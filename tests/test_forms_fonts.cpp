@@ -107,10 +107,10 @@ const std::vector<Shown>& EveryText() {
 }
 
 // Pixels the text colours when drawn on a cleared surface.
-int InkOf(const forms::FontSpec& spec, const std::string& text) {
+int InkOf(const forms::FontChoice& choice, const std::string& text) {
     SDL_Surface* s = forms::NewSurface(2000, 200);
     forms::Fill(s, nullptr, forms::kBlack);
-    forms::fonts::Draw(s, 0, 0, spec, text, forms::kWhite);
+    forms::fonts::Draw(s, 0, 0, choice, text, forms::kWhite);
     int ink = 0;
     for (int y = 0; y < s->h; ++y)
         for (int x = 0; x < s->w; ++x)
@@ -129,9 +129,9 @@ TEST_F(FormsTest, EveryTextOfTheProgramHasEveryGlyphInTheFaceItsLayoutNames) {
         EXPECT_TRUE(forms::fonts::Covers(match, t.text));
         EXPECT_TRUE(forms::FaceCovers(t.face, t.text));
         // Drawn in that very face (no stand-in), and something is drawn.
-        const forms::FontSpec spec{t.face, t.points, t.bold, t.italic};
-        EXPECT_GT(InkOf(spec, t.text), 0);
-        EXPECT_GT(forms::fonts::Measure(spec, t.text).x, 0);
+        const forms::FontChoice choice{t.face, t.points, t.bold, t.italic};
+        EXPECT_GT(InkOf(choice, t.text), 0);
+        EXPECT_GT(forms::fonts::Measure(choice, t.text).x, 0);
     }
 }
 
@@ -154,7 +154,7 @@ TEST_F(FormsTest, TheLayoutsFacesMapToTheirStandIns) {
 }
 
 TEST_F(FormsTest, AFaceThatCannotShowATextGivesWayToAJapaneseFace) {
-    const forms::FontSpec gothic{"ＭＳ Ｐゴシック", 24, false, false};
+    const forms::FontChoice gothic{"ＭＳ Ｐゴシック", 24, false, false};
     // Not installed at all: the stand-in's file, and the text is drawn.
     EXPECT_FALSE(forms::FaceCovers("No Such Face", "abc"));
     EXPECT_EQ(forms::FontFileFor("No Such Face", false, false), forms::FontFileFor("ＭＳ Ｐゴシック", false, false));

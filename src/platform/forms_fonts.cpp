@@ -195,9 +195,9 @@ SDL_Surface* Rendered(TTF_Font* font, const std::string& text, Color color) {
 // The installed Japanese faces, closest to the face asked for first, for
 // a machine without the faces of the alias table: the first that shows the
 // whole text draws it, with the style synthesised where it lacks it.
-bool FindJapaneseCovering(const FontSpec& spec, const std::string& text, Match* out) {
+bool FindJapaneseCovering(const FontChoice& choice, const std::string& text, Match* out) {
     FcPattern* pattern = FcPatternCreate();
-    const std::string face = spec.face.empty() ? kDefaultFace : spec.face;
+    const std::string face = choice.face.empty() ? kDefaultFace : choice.face;
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
     FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
     FcConfigSubstitute(g_config, pattern, FcMatchPattern);
@@ -223,8 +223,8 @@ bool FindJapaneseCovering(const FontSpec& spec, const std::string& text, Match* 
         int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
         FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
         FcPatternGetInteger(font, FC_SLANT, 0, &slant);
-        m.synth_bold = spec.bold && weight < FC_WEIGHT_DEMIBOLD;
-        m.synth_italic = spec.italic && slant == FC_SLANT_ROMAN;
+        m.synth_bold = choice.bold && weight < FC_WEIGHT_DEMIBOLD;
+        m.synth_italic = choice.italic && slant == FC_SLANT_ROMAN;
         if (Covers(m, text)) {
             *out = m;
             ok = true;
@@ -331,45 +331,45 @@ bool Covers(const Match& match, const std::string& text) {
     return true;
 }
 
-TTF_Font* FontFor(const FontSpec& spec, const std::string& text) {
+TTF_Font* FontFor(const FontChoice& choice, const std::string& text) {
     // The same captions are drawn again at every repaint: remember the
     // font chosen for each.
     static auto* chosen = new std::unordered_map<std::string, TTF_Font*>;
-    std::string key = spec.face + '\x1F' + std::to_string(spec.points) + (spec.bold ? 'B' : '-') +
-                      (spec.italic ? 'I' : '-') + text;
+    std::string key = choice.face + '\x1F' + std::to_string(choice.points) + (choice.bold ? 'B' : '-') +
+                      (choice.italic ? 'I' : '-') + text;
     if (auto it = chosen->find(key); it != chosen->end()) return it->second;
     if (chosen->size() > 4096) chosen->clear();
-    const int px = PixelSize(spec.points);
+    const int px = PixelSize(choice.points);
     Match m;
     TTF_Font* font = nullptr;
-    if (Find(spec.face, spec.bold, spec.italic, &m) && Covers(m, text))
+    if (Find(choice.face, choice.bold, choice.italic, &m) && Covers(m, text))
         font = Open(m, px);
-    else if (Find(kFallbackFamily, spec.bold, spec.italic, &m) && Covers(m, text))
+    else if (Find(kFallbackFamily, choice.bold, choice.italic, &m) && Covers(m, text))
         font = Open(m, px);  // the Japanese stand-in, with the style synthesised
-    else if (FindJapaneseCovering(spec, text, &m))
+    else if (FindJapaneseCovering(choice, text, &m))
         font = Open(m, px);  // neither is installed: another Japanese face
     if (font) {
         chosen->emplace(std::move(key), font);
         return font;
     }
     throw Error("no installed font can show the text \"" + text + "\" (face \"" +
-                (spec.face.empty() ? std::string(kDefaultFace) : spec.face) +
+                (choice.face.empty() ? std::string(kDefaultFace) : choice.face) +
                 "\"), nor any installed Japanese face; the Japanese fonts of fonts-ipafont-gothic are needed");
 }
 
-SDL_Point Measure(const FontSpec& spec, const std::string& text) {
-    TTF_Font* font = FontFor(spec, text);
+SDL_Point Measure(const FontChoice& choice, const std::string& text) {
+    TTF_Font* font = FontFor(choice, text);
     int w = 0, h = 0;
     if (!text.empty() && TTF_SizeUTF8(font, text.c_str(), &w, &h) != 0)
         throw Error("the text \"" + text + "\" cannot be measured (" + TTF_GetError() + ")");
     return SDL_Point{w, TTF_FontHeight(font)};
 }
 
-int LineHeight(const FontSpec& spec) { return TTF_FontHeight(FontFor(spec, "")); }
+int LineHeight(const FontChoice& choice) { return TTF_FontHeight(FontFor(choice, "")); }
 
-void Draw(SDL_Surface* target, int x, int y, const FontSpec& spec, const std::string& text, Color color) {
+void Draw(SDL_Surface* target, int x, int y, const FontChoice& choice, const std::string& text, Color color) {
     if (text.empty()) return;
-    SDL_Surface* s = Rendered(FontFor(spec, text), text, color);
+    SDL_Surface* s = Rendered(FontFor(choice, text), text, color);
     SDL_Rect dst{x, y, s->w, s->h};
     SDL_BlitSurface(s, nullptr, target, &dst);
 }

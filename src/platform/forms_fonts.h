@@ -31,17 +31,17 @@ bool Find(const std::string& face, bool bold, bool italic, Match* out);
 // draws something (white space needs only to be present).
 bool Covers(const Match& match, const std::string& text);
 
-// The opened font that draws text in spec, falling back to a Japanese face
+// The opened font that draws text in choice, falling back to a Japanese face
 // that covers it. Throws Error when no installed font can show the text.
-TTF_Font* FontFor(const FontSpec& spec, const std::string& text);
+TTF_Font* FontFor(const FontChoice& choice, const std::string& text);
 
 // Size of one line of text in pixels (width, height).
-SDL_Point Measure(const FontSpec& spec, const std::string& text);
-int LineHeight(const FontSpec& spec);
+SDL_Point Measure(const FontChoice& choice, const std::string& text);
+int LineHeight(const FontChoice& choice);
 
 // Draws one line of text with its top-left at (x, y), blended over target,
 // within target's clip rectangle.
-void Draw(SDL_Surface* target, int x, int y, const FontSpec& spec, const std::string& text,
+void Draw(SDL_Surface* target, int x, int y, const FontChoice& choice, const std::string& text,
           Color color);
 
 // The characters of a UTF-8 string.

@@ -38,7 +38,7 @@ inline int ToPx(double twips) {
     return static_cast<int>(px);
 }
 
-struct FontSpec {
+struct FontChoice {
     std::string face;  // as a layout writes it; empty: the default face
     double points = 9;
     bool bold = false, italic = false;
@@ -79,7 +79,7 @@ struct Form::Impl {
     BorderStyle border = BorderStyle::Fixed;
     Color back = kButtonFace, fore = kBlack;
     Picture picture;
-    FontSpec font;
+    FontChoice font;
     int print_y = 0;  // pixels
     bool dirty = true;
     SDL_Surface* external = nullptr;  // the display layer's frame, while set

@@ -14,7 +14,7 @@ namespace forms {
 
 namespace {
 
-FontSpec FontOf(const Label::Style& s) { return FontSpec{s.face, s.points, s.bold, s.italic}; }
+FontChoice FontOf(const Label::Style& s) { return FontChoice{s.face, s.points, s.bold, s.italic}; }
 
 std::vector<std::string> SplitParagraphs(const std::string& text) {
     std::vector<std::string> out;
@@ -38,7 +38,7 @@ size_t NextCharEnd(const std::string& s, size_t i) {
 // Breaks one paragraph into lines no wider than width: after the last
 // blank that fits, or between two characters where there is none (as
 // Japanese text breaks).
-void Wrap(const std::string& para, const FontSpec& font, int width, std::vector<std::string>& out) {
+void Wrap(const std::string& para, const FontChoice& font, int width, std::vector<std::string>& out) {
     std::string rest = para;
     while (!rest.empty()) {
         size_t fit = 0, last_blank = std::string::npos;
@@ -87,7 +87,7 @@ SDL_Rect BoxOf(Control& c, int ox, int oy) {
 void DrawLabel(Label& label, SDL_Surface* target, const SDL_Rect& box) {
     const Label::Style& style = label.style();
     if (!style.transparent) Fill(target, &box, style.back);
-    const FontSpec font = FontOf(style);
+    const FontChoice font = FontOf(style);
     int y = box.y;
     for (const std::string& line : LabelLines(style, box.w)) {
         int x = box.x;
@@ -120,7 +120,7 @@ void DrawFrame(Form& form, Frame& frame, SDL_Surface* target, const SDL_Rect& bo
                              {box.x, box.y + box.h - 1, box.w, 1}, {box.x + box.w - 1, box.y, 1, box.h}};
         for (const SDL_Rect& e : edges) Fill(target, &e, dark);
     }
-    if (!frame.caption().empty()) fonts::Draw(target, box.x + 8, box.y, FontSpec{}, frame.caption(), kBlack);
+    if (!frame.caption().empty()) fonts::Draw(target, box.x + 8, box.y, FontChoice{}, frame.caption(), kBlack);
     DrawControls(form, &frame, target, box.x, box.y);
 }
 
@@ -170,7 +170,7 @@ void ComposeExternal(SDL_Surface* frame, SDL_Surface* target, const SDL_Rect& r)
 }
 
 SDL_Point MeasureLabelText(const Label::Style& style, int wrap_width) {
-    const FontSpec font = FontOf(style);
+    const FontChoice font = FontOf(style);
     int w = 0, h = 0;
     for (const std::string& line : LabelLines(style, wrap_width)) {
         w = std::max(w, fonts::Measure(font, line).x);

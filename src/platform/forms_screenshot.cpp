@@ -46,7 +46,7 @@ void DrawDecoration(Form& f, SDL_Surface* desktop, SDL_Point client) {
     SDL_Rect old;
     SDL_GetClipRect(desktop, &old);
     SDL_SetClipRect(desktop, &bar);
-    fonts::Draw(desktop, bar.x + 4, bar.y + 2, FontSpec{"", 9, true, false}, im.caption, kWhite);
+    fonts::Draw(desktop, bar.x + 4, bar.y + 2, FontChoice{"", 9, true, false}, im.caption, kWhite);
     SDL_SetClipRect(desktop, &old);
 }
 

@@ -341,7 +341,7 @@ void Form::SetPicture(const Picture& picture) {
 
 void Form::SetFont(const std::string& face, double points, bool bold, bool italic) {
     EnsureLoaded();
-    impl_->font = FontSpec{face, points, bold, italic};
+    impl_->font = FontChoice{face, points, bold, italic};
 }
 
 // --- Drawing into the client area -------------------------------------------------------------
