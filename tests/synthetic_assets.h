@@ -39,12 +39,15 @@ inline uint32_t Blast(int cell) { return Rgb(8 * cell + 8, 0, 248); }
 
 inline uint16_t Px(uint32_t colour) { return ddraw::ColorTo565(static_cast<int32_t>(colour)); }
 
-// Writes a 24-bit BMP whose row y is filled by fill(y, row): row holds w
-// colours, all of them key white to begin with.
-inline void WriteBmpRows(const fs::path& path, int w, int h,
-                         const std::function<void(int, std::vector<uint32_t>&)>& fill) {
-    const int stride = (w * 3 + 3) / 4 * 4;
-    std::vector<unsigned char> b(54 + static_cast<size_t>(stride) * static_cast<size_t>(h), 0);
+// An uncompressed 24-bit BMP of w x h with every pixel 0, its rows stored
+// bottom-up (or top-down, with a negative height); stride is a row's bytes.
+struct Bmp24 {
+    std::vector<unsigned char> bytes;
+    size_t stride;
+};
+inline Bmp24 BlankBmp24(int w, int h, bool top_down = false) {
+    const size_t stride = (static_cast<size_t>(w) * 3 + 3) / 4 * 4;
+    std::vector<unsigned char> b(54 + stride * static_cast<size_t>(h), 0);
     auto put32 = [&](size_t at, uint32_t v) {
         for (size_t i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
     };
@@ -54,14 +57,24 @@ inline void WriteBmpRows(const fs::path& path, int w, int h,
     put32(10, 54);
     put32(14, 40);
     put32(18, static_cast<uint32_t>(w));
-    put32(22, static_cast<uint32_t>(h));
+    put32(22, static_cast<uint32_t>(top_down ? -h : h));
     b[26] = 1;
     b[28] = 24;
+    return Bmp24{std::move(b), stride};
+}
+
+// Writes a 24-bit BMP whose row y is filled by fill(y, row): row holds w
+// colours, all of them key white to begin with.
+inline void WriteBmpRows(const fs::path& path, int w, int h,
+                         const std::function<void(int, std::vector<uint32_t>&)>& fill) {
+    Bmp24 bmp = BlankBmp24(w, h);
+    std::vector<unsigned char>& b = bmp.bytes;
+    const size_t stride = bmp.stride;
     std::vector<uint32_t> row(static_cast<size_t>(w));
     for (int y = 0; y < h; ++y) {
         std::fill(row.begin(), row.end(), kKeyWhite);
         fill(y, row);
-        unsigned char* p = &b[54 + static_cast<size_t>(h - 1 - y) * static_cast<size_t>(stride)];
+        unsigned char* p = &b[54 + static_cast<size_t>(h - 1 - y) * stride];
         for (uint32_t c : row) {
             *p++ = static_cast<unsigned char>(c >> 16);
             *p++ = static_cast<unsigned char>(c >> 8);

@@ -14,40 +14,14 @@
 
 #include "platform/clock.h"
 #include "platform/ddraw.h"
+#include "synthetic_assets.h"
 
 namespace {
 
 using namespace ddraw;
 namespace fs = std::filesystem;
 
-// Writes a 24-bit BMP whose pixel (x, y) is colour(x, y) as 0x00BBGGRR.
-template <typename F>
-void WriteBmp(const fs::path& path, int w, int h, F colour) {
-    const int stride = (w * 3 + 3) / 4 * 4;
-    std::vector<unsigned char> b(54 + static_cast<size_t>(stride) * h, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, static_cast<uint32_t>(b.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(w));
-    put32(22, static_cast<uint32_t>(h));
-    b[26] = 1;
-    b[28] = 24;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = colour(x, y);
-            unsigned char* p = &b[54 + static_cast<size_t>(h - 1 - y) * stride + x * 3];
-            p[0] = static_cast<unsigned char>(c >> 16);  // blue
-            p[1] = static_cast<unsigned char>(c >> 8);
-            p[2] = static_cast<unsigned char>(c);
-        }
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
-                                                static_cast<long>(b.size()));
-}
+using synthetic::WriteBmp;
 
 DDSURFACEDESC2 OffscreenDesc(int w, int h) {
     DDSURFACEDESC2 d;

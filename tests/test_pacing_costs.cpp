@@ -19,6 +19,7 @@
 #include "platform/ddraw_impl.h"
 #include "platform/forms.h"
 #include "platform/window_access.h"
+#include "synthetic_assets.h"
 #include "test_forms_support.h"
 
 namespace {
@@ -28,24 +29,11 @@ namespace fs = std::filesystem;
 
 // A 24-bit BMP of random pixels; top_down stores the top row first.
 std::vector<unsigned char> RandomBmp(int w, int h, bool top_down, uint32_t seed) {
-    const int stride = (w * 3 + 3) / 4 * 4;
-    std::vector<unsigned char> b(54 + static_cast<size_t>(stride) * h, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, static_cast<uint32_t>(b.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(w));
-    put32(22, static_cast<uint32_t>(top_down ? -h : h));
-    b[26] = 1;
-    b[28] = 24;
+    synthetic::Bmp24 bmp = synthetic::BlankBmp24(w, h, top_down);
     std::mt19937 rng(seed);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w * 3; ++x) b[54 + static_cast<size_t>(y) * stride + x] = static_cast<unsigned char>(rng());
-    return b;
+        for (int x = 0; x < w * 3; ++x) bmp.bytes[54 + static_cast<size_t>(y) * bmp.stride + x] = static_cast<unsigned char>(rng());
+    return bmp.bytes;
 }
 
 class CostsTest : public testing::Test {
