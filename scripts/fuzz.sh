@@ -11,11 +11,9 @@ TARGETS=(fuzz_picture fuzz_mci fuzz_sound_file fuzz_script fuzz_level)
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DROOFRIDER_FUZZ=ON >/dev/null
-built=()
-for t in "${TARGETS[@]}" make_fuzz_seeds; do
-  if cmake --build "$BUILD_DIR" --target help | grep -q "^$t:"; then built+=("$t"); fi
-done
-cmake --build "$BUILD_DIR" --target "${built[@]}" >/dev/null
+# Every target is built, or the build fails and says why: a target left
+# out quietly would be a fuzzer that never runs.
+cmake --build "$BUILD_DIR" --target "${TARGETS[@]}" make_fuzz_seeds >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -30,7 +28,11 @@ declare -A SEEDS=(
 status=0
 for t in "${TARGETS[@]}"; do
   exe=$(find "$BUILD_DIR" -name "$t" -type f -perm -u+x | head -n 1)
-  [[ -n "$exe" ]] || continue
+  if [[ -z "$exe" ]]; then
+    echo "fuzz: $t: FAILED (built, but not found under $BUILD_DIR)"
+    status=1
+    continue
+  fi
   corpus="$work/corpus-$t"
   mkdir -p "$corpus"
   if [[ -d "${SEEDS[$t]}" ]]; then cp -r "${SEEDS[$t]}/." "$corpus/"; fi
