@@ -399,7 +399,7 @@ void DirectDrawSurface7::Flip(DirectDrawSurface7* target, int32_t flags) {
     }
 }
 
-// --- Pacing and inspection ---------------------------------------------------------
+// --- Pacing and looking inside ---------------------------------------------------------
 
 void SetFramePacing(bool on) {
     if (on && !g_pacing) Pacer().Restart();

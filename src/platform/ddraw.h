@@ -141,7 +141,7 @@ public:
 // Converts a 0x00BBGGRR colour to the 565 pixel it becomes.
 uint16_t ColorTo565(int32_t bbggrr);
 
-// --- Pacing and inspection (the runner, benchmarks, tests) ----------------
+// --- Pacing and looking inside (the runner, benchmarks, tests) ----------------
 // On by default: Flip waits for the next 60 Hz tick. Off: --timedemo.
 void SetFramePacing(bool on);
 bool FramePacing();

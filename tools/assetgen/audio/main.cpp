@@ -4,8 +4,8 @@
 //                                          (all of them when none is named)
 //   roofrider-audiogen --list              names every file it makes
 //   roofrider-audiogen --describe          prints each piece's outline
-//   roofrider-audiogen --inspect IN.wav OUT.png
-//                                          draws a spectrogram and level
+//   roofrider-audiogen --picture IN.wav OUT.png
+//                                          draws a sonogram and level
 //
 // The same sources give the same bytes on every run.
 #include <algorithm>
@@ -19,7 +19,7 @@
 
 #include "effects.h"
 #include "external_tools.h"
-#include "inspect.h"
+#include "wave_picture.h"
 #include "midi_file.h"
 #include "music_render.h"
 #include "pieces.h"
@@ -76,7 +76,7 @@ const std::vector<Output>& Outputs() {
 int Usage() {
     std::fprintf(stderr,
                  "usage: roofrider-audiogen OUT_DIR [FILE...]\n"
-                 "       roofrider-audiogen --list | --describe | --inspect IN.wav OUT.png\n");
+                 "       roofrider-audiogen --list | --describe | --picture IN.wav OUT.png\n");
     return 2;
 }
 
@@ -120,10 +120,10 @@ int main(int argc, char** argv) {
             std::printf("%s\n", Describe(ComposeStaffRoll(), "violins").c_str());
             return 0;
         }
-        if (first == "--inspect") {
+        if (first == "--picture") {
             if (argc != 4) return Usage();
             std::string report;
-            if (!InspectWav(argv[2], argv[3], &report)) {
+            if (!DrawWavePicture(argv[2], argv[3], &report)) {
                 std::fprintf(stderr, "roofrider-audiogen: %s\n", report.c_str());
                 return 1;
             }

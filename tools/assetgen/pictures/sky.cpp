@@ -100,16 +100,16 @@ Image MakeSky() {
         for (int x = 0; x < kPeriod; ++x)
             if (DitherThreshold(x, y) < (y - 430) / 170.0 * 0.5)
                 period.Set(x, y, Mix(palette::kSkyHorizon, 0xFFE0A0, 0.5));
-    struct CloudSpec {
+    struct CloudShape {
         double x, y, length, thickness, glow;
     };
-    const CloudSpec clouds[] = {
+    const CloudShape clouds[] = {
         {120, 70, 220, 14, 0.15},  {640, 110, 300, 18, 0.25}, {420, 190, 180, 16, 0.45},
         {900, 230, 260, 20, 0.55}, {250, 300, 320, 22, 0.75}, {720, 340, 200, 16, 0.85},
         {60, 410, 260, 14, 1.0},   {520, 440, 340, 12, 1.0},
     };
     uint64_t seed = 0xC10D;
-    for (const CloudSpec& c : clouds)
+    for (const CloudShape& c : clouds)
         DrawCloud(period, c.x, c.y, c.length, c.thickness, seed++, kPeriod, c.glow);
     Blit(sky, period, 0, 0, kPeriod, 600, 0, 0);
     Blit(sky, period, 0, 0, 800, 600, kPeriod, 0);

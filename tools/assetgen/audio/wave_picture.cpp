@@ -1,5 +1,5 @@
-// A look at a rendered sound without hearing it (see inspect.h).
-#include "inspect.h"
+// A look at a rendered sound without hearing it (see wave_picture.h).
+#include "wave_picture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,7 +46,7 @@ void Colour(double x, uint8_t* rgb) {
 
 }  // namespace
 
-bool InspectWav(const std::string& wav_path, const std::string& png_path, std::string* report) {
+bool DrawWavePicture(const std::string& wav_path, const std::string& png_path, std::string* report) {
     Audio audio;
     std::string reason;
     std::vector<unsigned char> bytes;

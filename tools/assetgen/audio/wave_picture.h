@@ -1,4 +1,4 @@
-// A look at a rendered sound without hearing it: a spectrogram (log
+// A look at a rendered sound without hearing it: a sonogram (log
 // frequency, 40 Hz to the top) above its level envelope, as a PNG, and a
 // few figures (length, peak, RMS, the first and last samples).
 #pragma once
@@ -7,6 +7,6 @@
 
 namespace audiogen {
 
-bool InspectWav(const std::string& wav_path, const std::string& png_path, std::string* report);
+bool DrawWavePicture(const std::string& wav_path, const std::string& png_path, std::string* report);
 
 }  // namespace audiogen
