@@ -92,6 +92,16 @@ TEST(Script, BadLinesAreRejectedWithTheirLineNumber) {
         {"at 5 7\n", 1, "unknown key '7'"},
         {"at 5 \x01\xFF\n", 1, "unknown key '\\x01\\xFF'"},
         {"at 10 Return\nat 20 Return\r\nat 30 Retrun\n", 3, "unknown key 'Retrun'"},
+        {"at 5 pad:z\n", 1, "bad gamepad word 'pad:z'"},
+        {"at 5 pad:a:held\n", 1, "bad gamepad word"},
+        {"at 5 pad:\n", 1, "bad gamepad word"},
+        {"at 5 pad:a:down:up\n", 1, "bad gamepad word"},
+        {"at 5 stick:left:1.5,0\n", 1, "bad gamepad word"},
+        {"at 5 stick:left:0.0001,0\n", 1, "bad gamepad word"},
+        {"at 5 stick:left:1\n", 1, "bad gamepad word"},
+        {"at 5 stick:left:,\n", 1, "bad gamepad word"},
+        {"at 5 stick:middle:0,0\n", 1, "bad gamepad word"},
+        {"at 5 stick:left:1,0,0\n", 1, "bad gamepad word"},
     };
     for (const Case& c : cases) {
         demo::ScriptParse p = ParseScript(c.text);
@@ -101,6 +111,42 @@ TEST(Script, BadLinesAreRejectedWithTheirLineNumber) {
         EXPECT_EQ(p.error.rfind("line " + std::to_string(c.line) + ": ", 0), 0u) << p.error;
         EXPECT_NE(p.error.find(c.says), std::string::npos) << p.error;
     }
+}
+
+TEST(Script, GamepadWordsAreCaseBlindAndWriteBack) {
+    using Kind = demo::PadAction::Kind;
+    demo::ScriptParse p = ParseScript(
+        "frame 200 pad:a\n"
+        "at 10 PAD:DpUp:Down\n"
+        "at 20 pad:dpup:up\n"
+        "frame 3 stick:left:-1.0,0\n"
+        "frame 4 Stick:Right:.25,-0.5\n"
+        "at 30 stick:left:+0.125,1.\n"
+        "at 40 pad:unplug\n"
+        "on Ending 5 pad:plug\n"
+        "at 50 pad:rightshoulder\n");
+    ASSERT_TRUE(p.ok) << p.error;
+    const auto& e = p.script.events;
+    ASSERT_EQ(e.size(), 9u);
+    EXPECT_EQ(e[0].pad, (demo::PadAction{Kind::Tap, 0}));
+    EXPECT_EQ(e[0].key, 0);
+    EXPECT_EQ(e[1].pad, (demo::PadAction{Kind::Press, 11}));
+    EXPECT_EQ(e[2].pad, (demo::PadAction{Kind::Release, 11}));
+    EXPECT_EQ(e[3].pad, (demo::PadAction{Kind::Stick, 0, false, -1000, 0}));
+    EXPECT_EQ(e[4].pad, (demo::PadAction{Kind::Stick, 0, true, 250, -500}));
+    EXPECT_EQ(e[5].pad, (demo::PadAction{Kind::Stick, 0, false, 125, 1000}));
+    EXPECT_EQ(e[6].pad.kind, Kind::Unplug);
+    EXPECT_EQ(e[7].pad.kind, Kind::Plug);
+    EXPECT_EQ(e[8].pad, (demo::PadAction{Kind::Tap, 10}));
+    std::string again;
+    for (const demo::ScriptEvent& event : e) again += demo::FormatEvent(event) + "\n";
+    EXPECT_EQ(again,
+              "frame 200 pad:a\nat 10 pad:dpup:down\nat 20 pad:dpup:up\nframe 3 stick:left:-1,0\n"
+              "frame 4 stick:right:0.25,-0.5\nat 30 stick:left:0.125,1\nat 40 pad:unplug\n"
+              "on Ending 5 pad:plug\nat 50 pad:rightshoulder\n");
+    demo::ScriptParse q = ParseScript(again);
+    ASSERT_TRUE(q.ok) << q.error;
+    for (std::size_t i = 0; i < e.size(); ++i) EXPECT_EQ(q.script.events[i].pad, e[i].pad) << i;
 }
 
 TEST(Script, LimitsAndOddBytesNeverBreakTheParser) {
@@ -217,7 +263,7 @@ TEST(Schedule, PassEventsKeepTheRunGoingUntilTheTimeLimit) {
     o.grace_ms = 1000;
     o.max_ms = 60000;
     o.frame_shots.push_back({200, "field.png"});
-    demo::Schedule s = MakeSchedule("at 100 Return\nframe 200 Escape\nframe 3 Space\n", o);
+    demo::Schedule s = MakeSchedule("at 100 Return\nframe 200 Escape\nframe 3 Space\nframe 200 pad:x\n", o);
     s.TakeDue(100 * kMs);
     // Waiting for the play loop: only the time limit wakes the run.
     EXPECT_EQ(s.NextWakeUs(), 60000 * kMs);
@@ -232,11 +278,13 @@ TEST(Schedule, PassEventsKeepTheRunGoingUntilTheTimeLimit) {
     ASSERT_EQ(s.PendingFieldShots().size(), 1u);
     // The shot of a pass comes before its keys.
     auto p200 = s.TakePass(200, 8300 * kMs);
-    ASSERT_EQ(p200.size(), 2u);
+    ASSERT_EQ(p200.size(), 3u);
     EXPECT_EQ(p200[0].kind, Action::Kind::FieldShot);
     EXPECT_EQ(p200[0].path, "field.png");
     EXPECT_EQ(p200[1].kind, Action::Kind::Key);
     EXPECT_EQ(p200[1].key, 27);
+    EXPECT_EQ(p200[2].kind, Action::Kind::Pad);  // keys and the pad in the order written
+    EXPECT_EQ(p200[2].pad.button, 2);
     EXPECT_TRUE(s.PendingFieldShots().empty());
     EXPECT_EQ(s.Check(9299 * kMs), demo::Stop::None);
     EXPECT_EQ(s.Check(9300 * kMs), demo::Stop::ScriptRanOut);

@@ -1,6 +1,6 @@
 // Forms runtime — start-up: SDL's video, timer and event parts (audio is
 // started on its own, so a machine without sound still shows windows), the
-// fonts, and the desktop's size.
+// gamepads, the fonts, and the desktop's size.
 #include <cstring>
 #include <string>
 
@@ -36,6 +36,7 @@ void Initialise(bool headless) {
     }
     // No input method: keys arrive as plain key presses.
     SDL_StopTextInput();
+    StartGamepads(headless);
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
         tk.screen_w_px = mode.w;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,9 @@ struct PendingEvent {
     Kind kind = Kind::Key;
     int16_t key = 0, shift = 0;
     intptr_t hwnd = 0;
+    // The second key of one gamepad button: it goes only to the window
+    // that took the first, and is dropped when that one is no longer on top.
+    bool follows = false;
 };
 
 struct Toolkit {
@@ -118,6 +122,7 @@ struct Toolkit {
     int screen_w_px = 1024, screen_h_px = 768;
     intptr_t last_hwnd = 0;
     uint64_t last_shown_serial = 0;
+    intptr_t last_key_window = 0;  // the window that took the last key (0: none)
 };
 Toolkit& TK();
 
@@ -164,6 +169,22 @@ void RepaintChanged();
 SDL_Point MeasureLabelText(const Label::Style& style, int wrap_width);
 
 // --- forms_loop.cpp ----------------------------------------------------------------
+// Turns SDL's pending events into window events (keys, a pad's keys, window
+// requests) without running any; true when any came.
+bool PumpSdl();
+
+// --- forms_gamepad.cpp -------------------------------------------------------------
+// Starts SDL's game controllers; without them the keyboard still plays.
+void StartGamepads(bool headless);
+// A pad's arrival, departure, button or stick as window events; false for
+// an event that is not a pad's.
+bool OnGamepadEvent(const SDL_Event& e);
+// Queues the keys of a held button or direction whose repeat is due.
+void QueueGamepadRepeats(uint64_t now_us);
+// When the next repeat is due (program clock), if a control is held.
+std::optional<uint64_t> NextGamepadRepeatUs();
+
+// --- forms_keys.cpp ----------------------------------------------------------------
 // Converts an SDL key press to a virtual-key code (0: none).
 int16_t VirtualKeyOf(const SDL_Keysym& key);
 int16_t ShiftStateOf(Uint16 mod);

@@ -1,6 +1,7 @@
 // Forms runtime — the event loop: SDL's window events, keys for the
-// topmost window, every loaded window's timers, scripted input, waiting
-// (jumping in virtual time), the window manager's requests and End.
+// topmost window (a gamepad's as well), every loaded window's timers,
+// scripted input, waiting (jumping in virtual time), the window manager's
+// requests and End.
 //
 // One pass runs what is pending in the order the desktop does: input and
 // window-manager requests first, then due timers, then one repaint of the
@@ -69,7 +70,8 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
-// Turns SDL's events into pending window events; true when any came.
+}  // namespace
+
 bool PumpSdl() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
     bool any = false;
@@ -86,10 +88,14 @@ bool PumpSdl() {
             if (key != 0)
                 TK().events.push_back(
                     PendingEvent{PendingEvent::Kind::Key, key, ShiftStateOf(e.key.keysym.mod), 0});
+        } else {
+            OnGamepadEvent(e);
         }
     }
     return any;
 }
+
+namespace {
 
 void DeliverInput(uint64_t now) {
     InputSource* input = TK().input;
@@ -113,6 +119,18 @@ void CloseRequested(intptr_t hwnd) {
     f->Unload();
 }
 
+// A key for the topmost window. The second key of a pad's button (A gives
+// Enter, then Space) reaches only the window that took the first: when the
+// first opened a message box or closed its window, the second is not
+// meant for what came instead.
+void DeliverKey(const PendingEvent& e) {
+    Form* top = TopmostWindow();
+    const intptr_t to = top ? top->impl().hwnd : 0;
+    if (e.follows && to != TK().last_key_window) return;
+    TK().last_key_window = to;
+    if (top) top->Form_KeyDown(e.key, e.shift);
+}
+
 // Runs the pending events one at a time; a handler may open a modal
 // window whose own loop takes the following ones.
 bool RunPendingEvents() {
@@ -123,7 +141,7 @@ bool RunPendingEvents() {
         any = true;
         switch (e.kind) {
             case PendingEvent::Kind::Key:
-                if (Form* top = TopmostWindow()) top->Form_KeyDown(e.key, e.shift);
+                DeliverKey(e);
                 break;
             case PendingEvent::Kind::Close:
                 CloseRequested(e.hwnd);
@@ -181,7 +199,9 @@ std::optional<uint64_t> EarliestTimer() {
 // One pass; true when it ran anything.
 bool RunPass() {
     bool any = PumpSdl();
-    DeliverInput(platform::clock::NowUs());
+    const uint64_t now = platform::clock::NowUs();
+    DeliverInput(now);
+    QueueGamepadRepeats(now);
     any = RunPendingEvents() || any;
     any = FireTimers() || any;
     RepaintChanged();
@@ -192,6 +212,7 @@ std::optional<uint64_t> NextDeadline() {
     std::optional<uint64_t> deadline = EarliestTimer();
     if (InputSource* input = TK().input)
         if (auto next = input->NextEventUs(); next && (!deadline || *next < *deadline)) deadline = next;
+    if (auto repeat = NextGamepadRepeatUs(); repeat && (!deadline || *repeat < *deadline)) deadline = repeat;
     return deadline;
 }
 

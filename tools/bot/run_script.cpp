@@ -2,6 +2,7 @@
 #include "bot/run_script.h"
 
 #include <algorithm>
+#include <string>
 
 #include "demo/script.h"
 
@@ -51,9 +52,15 @@ bool PlanOfScript(std::string_view text, Plan* plan, std::string* error) {
         return false;
     }
     plan->clear();
-    for (const demo::ScriptEvent& e : parse.script.events)
-        if (e.trigger == demo::Trigger::AfterPass)
-            plan->push_back({static_cast<int32_t>(e.when), e.key});
+    for (const demo::ScriptEvent& e : parse.script.events) {
+        if (e.trigger != demo::Trigger::AfterPass) continue;
+        if (e.pad.kind != demo::PadAction::Kind::None) {
+            *error = "line " + std::to_string(e.line) + ": the bot plays keys, not the gamepad ('" +
+                     demo::FormatEvent(e) + "')";
+            return false;
+        }
+        plan->push_back({static_cast<int32_t>(e.when), e.key});
+    }
     // The runner takes the keys of a pass in the order written.
     std::stable_sort(plan->begin(), plan->end(),
                      [](const KeyPress& a, const KeyPress& b) { return a.pass < b.pass; });

@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (std::size_t i = 0; i < p.script.events.size(); ++i) {
         const demo::ScriptEvent& a = p.script.events[i];
         const demo::ScriptEvent& b = q.script.events[i];
-        if (a.trigger != b.trigger || a.when != b.when || a.key != b.key || a.window != b.window)
+        if (a.trigger != b.trigger || a.when != b.when || a.key != b.key || a.window != b.window ||
+            !(a.pad == b.pad))
             std::abort();
     }
     return 0;

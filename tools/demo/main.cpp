@@ -1,6 +1,6 @@
 // roofrider-demo — the scripted runner: runs the real program (the same
-// Main, the same windows) headless on virtual time, with keys from a
-// script, and reports how the run ended.
+// Main, the same windows) headless on virtual time, with keys and gamepad
+// buttons from a script, and reports how the run ended.
 //
 // Exit status: 0 when the program ended by its own end statement, 2 when
 // the script ran out (or the time limit came) first, 1 on an error (a bad
@@ -27,6 +27,7 @@
 #include "platform/files.h"
 #include "platform/forms.h"
 #include "platform/measure.h"
+#include "platform/virtual_pad.h"
 #include "platform/winmm.h"
 
 namespace {
@@ -43,10 +44,56 @@ std::string TopmostName() {
     return top ? top->Name() : "no window";
 }
 
+// The runner's virtual gamepad: one pad, plugged in at the start of a
+// script that uses it; while it is out, its buttons press nothing.
+class ScriptPad {
+public:
+    static bool Used(const demo::Script& script) {
+        for (const demo::ScriptEvent& e : script.events)
+            if (e.pad.kind != demo::PadAction::Kind::None) return true;
+        return false;
+    }
+    void Plug() {
+        if (pad_ < 0) pad_ = forms::virtual_pad::Plug();
+    }
+    void Do(const demo::PadAction& a) {
+        namespace vp = forms::virtual_pad;
+        using Kind = demo::PadAction::Kind;
+        const auto button = static_cast<vp::Button>(a.button);
+        switch (a.kind) {
+            case Kind::Tap:
+                vp::SetButton(pad_, button, true);
+                vp::SetButton(pad_, button, false);
+                break;
+            case Kind::Press:
+            case Kind::Release:
+                vp::SetButton(pad_, button, a.kind == Kind::Press);
+                break;
+            case Kind::Stick:
+                vp::SetStick(pad_, a.right_stick ? vp::Stick::Right : vp::Stick::Left, a.x / 1000.0, a.y / 1000.0);
+                break;
+            case Kind::Plug:
+                Plug();
+                break;
+            case Kind::Unplug:
+                vp::Unplug(pad_);
+                pad_ = -1;
+                break;
+            case Kind::None:
+                break;
+        }
+    }
+
+private:
+    int pad_ = -1;
+};
+
 class Runner : public forms::InputSource {
 public:
     Runner(const demo::Script& script, const demo::Options& options)
         : options_(options), schedule_(script, options) {}
+
+    ScriptPad& Pad() { return pad_; }
 
     bool OpenTrace() {
         if (options_.trace_path.empty()) return true;
@@ -118,6 +165,10 @@ private:
                 last_key_ns_ = platform::measure::MonotonicNs();
                 forms::PostKey(a.key);
                 break;
+            case demo::Action::Kind::Pad:
+                last_key_ns_ = platform::measure::MonotonicNs();
+                pad_.Do(a.pad);
+                break;
             case demo::Action::Kind::FieldShot:
                 if (!ddraw::SaveShownFramePng(a.path)) {
                     std::fprintf(stderr, "roofrider-demo: shot after pass %llu: could not save %s\n",
@@ -173,6 +224,7 @@ private:
 
     const demo::Options& options_;
     demo::Schedule schedule_;
+    ScriptPad pad_;
     std::FILE* trace_ = nullptr;
     int64_t passes_ = 0;
     int failed_shots_ = 0;
@@ -270,6 +322,7 @@ int main(int argc, char** argv) {
 
     try {
         forms::Initialise(headless);
+        if (ScriptPad::Used(script.script)) runner.Pad().Plug();
     } catch (const std::exception& e) {
         runner.CloseTrace();
         return Fail(e.what());

@@ -1,4 +1,4 @@
-// The runner's schedule of scripted keys and screenshots.
+// The runner's schedule of scripted keys, gamepad actions and screenshots.
 #include "demo/schedule.h"
 
 #include <algorithm>
@@ -25,7 +25,8 @@ uint64_t SaturatingAdd(uint64_t a, uint64_t b) {
 Schedule::Schedule(const Script& script, const Options& options)
     : grace_us_(MsToUs(options.grace_ms)), limit_us_(MsToUs(options.max_ms)) {
     for (const ScriptEvent& e : script.events) {
-        Action a{Action::Kind::Key, e.key, "", e.when};
+        const bool pad = e.pad.kind != PadAction::Kind::None;
+        Action a{pad ? Action::Kind::Pad : Action::Kind::Key, e.key, "", e.when, e.pad};
         switch (e.trigger) {
             case Trigger::AtMs:
                 timed_.push_back(a);
@@ -104,8 +105,7 @@ std::vector<Action> Schedule::TakePass(uint64_t pass, uint64_t now_us) {
         due.push_back(passes_[next_pass_++]);
     }
     // Shots first, then keys, whatever passes they were written for.
-    std::stable_partition(due.begin(), due.end(),
-                          [](const Action& a) { return a.kind != Action::Kind::Key; });
+    std::stable_partition(due.begin(), due.end(), [](const Action& a) { return a.IsShot(); });
     if (!due.empty()) last_event_us_ = now_us;
     return due;
 }

@@ -1,5 +1,5 @@
-// The runner's schedule: which scripted key or screenshot is due when, and
-// when the script has run out.
+// The runner's schedule: which scripted key, gamepad action or screenshot
+// is due when, and when the script has run out.
 //
 // Timed events (`at MS KEY`, --shot-at) fall due on the program clock;
 // pass events (`frame N KEY`, --shot) after the play loop's N-th pass;
@@ -22,6 +22,7 @@ namespace demo {
 struct Action {
     enum class Kind {
         Key,         // post the key to the topmost window
+        Pad,         // do something to the virtual gamepad
         FieldShot,   // save the play field as shown (--shot)
         ScreenShot,  // save the whole screen (--shot-at)
     };
@@ -29,6 +30,8 @@ struct Action {
     int16_t key = 0;
     std::string path;
     uint64_t when = 0;  // as written: milliseconds or pass number
+    PadAction pad{};    // Pad
+    bool IsShot() const { return kind == Kind::FieldShot || kind == Kind::ScreenShot; }
 };
 
 enum class Stop {
@@ -49,7 +52,8 @@ public:
     // equal times, shots after keys written at the same time).
     std::vector<Action> TakeDue(uint64_t now_us);
     // Actions of pass `pass` (and any earlier pass not yet taken): shots
-    // first, so that they show the pass as drawn, then the keys.
+    // first, so that they show the pass as drawn, then the keys and the
+    // gamepad's actions in the order written.
     std::vector<Action> TakePass(uint64_t pass, uint64_t now_us);
     // The window named so is at the top now; the first time a name is
     // reported, its window events fall due MS milliseconds from now.

@@ -1,9 +1,11 @@
-// The runner's script parser: text to key events.
+// The runner's script parser: text to key and gamepad events.
 #include "demo/script.h"
 
 #include <array>
 #include <cctype>
 #include <cstdio>
+
+#include "platform/virtual_pad.h"
 
 namespace demo {
 
@@ -80,9 +82,145 @@ std::optional<uint64_t> WholeNumber(std::string_view word, uint64_t limit) {
     return value;
 }
 
-const char kKeyList[] = "Return, Escape, Space, Left, Up, Right, Down, Shift or a letter A-Z";
+const char kKeyList[] = "Return, Escape, Space, Left, Up, Right, Down, Shift, a letter A-Z, or pad:... stick:...";
+
+bool StartsWithIgnoringCase(std::string_view word, std::string_view prefix) {
+    return word.size() >= prefix.size() && EqualsIgnoringCase(word.substr(0, prefix.size()), prefix);
+}
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos) return parts;
+        start = end + 1;
+    }
+}
+
+std::optional<int> ButtonNamed(std::string_view name) {
+    const auto& names = forms::virtual_pad::kButtonNames;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (EqualsIgnoringCase(name, names[i])) return static_cast<int>(i);
+    return std::nullopt;
+}
+
+// A stick's tilt from -1 to 1 with up to three decimals ("-1", "0.5",
+// ".25"), in thousandths.
+std::optional<int> Tilt(std::string_view text) {
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    const std::size_t dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    const std::string_view fraction = dot == std::string_view::npos ? "" : text.substr(dot + 1);
+    if ((whole.empty() && fraction.empty()) || whole.size() > 4 || fraction.size() > 3) return std::nullopt;
+    int value = 0;
+    for (char c : whole) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    int thousandths = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const char c = i < fraction.size() ? fraction[i] : '0';
+        if (c < '0' || c > '9') return std::nullopt;
+        thousandths = thousandths * 10 + (c - '0');
+    }
+    value = value * 1000 + thousandths;
+    if (value > 1000) return std::nullopt;
+    return negative ? -value : value;
+}
+
+std::string TiltText(int thousandths) {
+    std::string out = thousandths < 0 ? "-" : "";
+    const int magnitude = thousandths < 0 ? -thousandths : thousandths;
+    out += std::to_string(magnitude / 1000);
+    if (int rest = magnitude % 1000; rest != 0) {
+        std::string digits = std::to_string(1000 + rest).substr(1);
+        while (digits.back() == '0') digits.pop_back();
+        out += "." + digits;
+    }
+    return out;
+}
+
+std::optional<PadAction> StickActionOf(const std::vector<std::string_view>& parts) {
+    if (parts.size() != 3) return std::nullopt;
+    PadAction a;
+    a.kind = PadAction::Kind::Stick;
+    if (EqualsIgnoringCase(parts[1], "right"))
+        a.right_stick = true;
+    else if (!EqualsIgnoringCase(parts[1], "left"))
+        return std::nullopt;
+    const std::vector<std::string_view> xy = Split(parts[2], ',');
+    if (xy.size() != 2) return std::nullopt;
+    const std::optional<int> x = Tilt(xy[0]), y = Tilt(xy[1]);
+    if (!x || !y) return std::nullopt;
+    a.x = *x;
+    a.y = *y;
+    return a;
+}
+
+std::optional<PadAction> ButtonActionOf(const std::vector<std::string_view>& parts) {
+    PadAction a;
+    if (parts.size() == 2 && EqualsIgnoringCase(parts[1], "plug")) {
+        a.kind = PadAction::Kind::Plug;
+        return a;
+    }
+    if (parts.size() == 2 && EqualsIgnoringCase(parts[1], "unplug")) {
+        a.kind = PadAction::Kind::Unplug;
+        return a;
+    }
+    if (parts.size() < 2 || parts.size() > 3) return std::nullopt;
+    const std::optional<int> button = ButtonNamed(parts[1]);
+    if (!button) return std::nullopt;
+    a.button = *button;
+    if (parts.size() == 2)
+        a.kind = PadAction::Kind::Tap;
+    else if (EqualsIgnoringCase(parts[2], "down"))
+        a.kind = PadAction::Kind::Press;
+    else if (EqualsIgnoringCase(parts[2], "up"))
+        a.kind = PadAction::Kind::Release;
+    else
+        return std::nullopt;
+    return a;
+}
+
+bool IsPadWord(std::string_view word) {
+    return StartsWithIgnoringCase(word, "pad:") || StartsWithIgnoringCase(word, "stick:");
+}
 
 }  // namespace
+
+std::optional<PadAction> PadActionOf(std::string_view word) {
+    if (!IsPadWord(word)) return std::nullopt;
+    const std::vector<std::string_view> parts = Split(word, ':');
+    return StartsWithIgnoringCase(word, "pad:") ? ButtonActionOf(parts) : StickActionOf(parts);
+}
+
+std::string PadWordOf(const PadAction& action) {
+    const std::string button =
+        "pad:" + std::string(forms::virtual_pad::kButtonNames.at(static_cast<std::size_t>(action.button)));
+    switch (action.kind) {
+        case PadAction::Kind::Tap:
+            return button;
+        case PadAction::Kind::Press:
+            return button + ":down";
+        case PadAction::Kind::Release:
+            return button + ":up";
+        case PadAction::Kind::Stick:
+            return std::string("stick:") + (action.right_stick ? "right:" : "left:") + TiltText(action.x) + "," +
+                   TiltText(action.y);
+        case PadAction::Kind::Plug:
+            return "pad:plug";
+        case PadAction::Kind::Unplug:
+            return "pad:unplug";
+        case PadAction::Kind::None:
+            break;
+    }
+    return "";
+}
 
 std::optional<int16_t> KeyCodeOf(std::string_view name) {
     for (const NamedKey& k : kNamedKeys) {
@@ -119,7 +257,7 @@ std::string FormatEvent(const ScriptEvent& event) {
                                                             : "on " + event.window + " ";
     out += std::to_string(event.when);
     out += ' ';
-    out += KeyNameOf(event.key);
+    out += event.pad.kind == PadAction::Kind::None ? KeyNameOf(event.key) : PadWordOf(event.pad);
     return out;
 }
 
@@ -199,9 +337,19 @@ ScriptParse ParseScript(std::string_view text) {
             return fail("frame 0: the play loop's passes count from 1");
         }
         event.when = *when;
-        std::optional<int16_t> key = KeyCodeOf(words[2]);
-        if (!key) return fail("unknown key '" + Shown(words[2]) + "' (" + kKeyList + ")");
-        event.key = *key;
+        if (IsPadWord(words[2])) {
+            std::optional<PadAction> pad = PadActionOf(words[2]);
+            if (!pad) {
+                return fail("bad gamepad word '" + Shown(words[2]) +
+                            "' (pad:BUTTON, pad:BUTTON:down, pad:BUTTON:up with SDL's button names, pad:plug, "
+                            "pad:unplug, or stick:left:X,Y with X and Y from -1 to 1)");
+            }
+            event.pad = *pad;
+        } else {
+            std::optional<int16_t> key = KeyCodeOf(words[2]);
+            if (!key) return fail("unknown key '" + Shown(words[2]) + "' (" + kKeyList + ")");
+            event.key = *key;
+        }
         result.script.events.push_back(event);
     }
     result.ok = true;
