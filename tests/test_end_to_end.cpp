@@ -1,6 +1,7 @@
 // The whole game end to end through the runner: both endings with every
-// screen a player passes on the way, the texts those screens showed, and
-// Esc on each screen where it ends the program and where it must not.
+// screen a player passes on the way, the texts those screens showed, Esc
+// on each screen where it ends the program and where it must not, and the
+// whole game played with the gamepad alone.
 // The play keys are the committed winning run's (tests/scripts/win.txt).
 #include <gtest/gtest.h>
 
@@ -94,17 +95,6 @@ void ExpectTheGoalScreens(const Ended& run) {
     EXPECT_NE(run.out.find("score 12900, lives 5"), std::string::npos) << run.Describe();
 }
 
-TEST_F(EndToEnd, TheGoalFromASkippedStoryToTheEndOfTheStaffRoll) {
-    const Ended run = Play("goal.txt",
-                           "at 500 Space\nat 4000 Return\n" + WinningPlayKeys() +
-                               "on Hyouka 8000 Return   # the page is complete after eight steps\n"
-                               "on Ending 78000 Space   # おわり comes after 77.1 s\n");
-    ASSERT_TRUE(run.EndedCleanly()) << run.Describe();
-    EXPECT_EQ(WindowsInOrder(run), (std::vector<std::string>{"Form1", "Title", "Game", "Hyouka", "Ending"}))
-        << run.out;
-    ExpectTheGoalScreens(run);
-}
-
 TEST_F(EndToEnd, TheWholeStoryAVisitToTheOptionsThenTheSameGoal) {
     const Ended run = Play("story-options-goal.txt",
                            "# the story ends by itself at 52.65 s; the menu shows 3.3 s later\n"
@@ -122,6 +112,92 @@ TEST_F(EndToEnd, TheWholeStoryAVisitToTheOptionsThenTheSameGoal) {
     EXPECT_TRUE(Shows(TextsOf(run, "MsgBox"), "ライフを×８に設定しました")) << run.out;
     // The options change nothing: the same play gives the same page.
     ExpectTheGoalScreens(run);
+}
+
+// One run written for the keyboard and for the gamepad alone: each line is
+// TRIGGER KEY PAD, with "-" where one of the two does nothing.
+struct TwoScripts {
+    std::string keys, pad;
+};
+TwoScripts KeysAndPad(const std::string& lines) {
+    TwoScripts out;
+    std::istringstream in(lines);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream split(line.substr(0, line.find('#')));
+        std::vector<std::string> w;
+        for (std::string word; split >> word;) w.push_back(word);
+        if (w.size() < 3) continue;
+        std::string trigger;
+        for (std::size_t i = 0; i + 2 < w.size(); ++i) trigger += w[i] + " ";
+        if (w[w.size() - 2] != "-") out.keys += trigger + w[w.size() - 2] + "\n";
+        if (w.back() != "-") out.pad += trigger + w.back() + "\n";
+    }
+    return out;
+}
+
+// The winning run's play keys beside the buttons that give them: A the low
+// pad, X the middle, Y the high, and the dash on B and the right shoulder
+// by turns.
+std::string WinningPlayKeysAndButtons() {
+    std::istringstream in(WinningPlayKeys());
+    std::string lines;
+    bool shoulder = false;
+    for (std::string line; std::getline(in, line);) {
+        const std::string key = line.substr(line.rfind(' ') + 1);
+        std::string button = key == "Space" ? "pad:a" : key == "N" ? "pad:x" : key == "M" ? "pad:y" : "";
+        if (key == "V") button = (shoulder = !shoulder) ? "pad:rightshoulder" : "pad:b";
+        lines += line + " " + button + "\n";
+    }
+    return lines;
+}
+
+TEST_F(EndToEnd, TheWholeGameWithThePadAlonePlaysAsWithTheKeyboard) {
+    const TwoScripts scripts = KeysAndPad(
+        "at 500 Return pad:a               # A's Enter ends the story\n"
+        "at 6000 Down pad:dpdown           # Load Game\n"
+        "at 6300 Return pad:a              # a message box, which A's Space leaves open\n"
+        "at 6600 Return pad:a              # closed by the next press\n"
+        "at 6900 Down stick:left:0,1       # Option\n"
+        "at 6950 - stick:left:0,0\n"
+        "at 7200 Return pad:a              # the options window\n"
+        "at 7500 Down stick:left:0.2,0.9   # Life Points\n"
+        "at 7550 - stick:left:0,0.4        # eased back, still past the dead zone:\n"
+        "at 7560 - stick:left:0,0.6        # no second Down\n"
+        "at 7600 - stick:left:0,0\n"
+        "at 7800 Return pad:a              # the life row\n"
+        "at 8100 Right pad:dpright\n"
+        "at 8400 Right stick:left:1,0\n"
+        "at 8450 - stick:left:0,0\n"
+        "at 8700 Return pad:a              # ×８: a message\n"
+        "at 9000 Return pad:start\n"
+        "at 9300 Down pad:dpdown\n"
+        "at 9600 Down pad:dpdown\n"
+        "at 9900 Return pad:a              # Back\n"
+        "at 10200 Up pad:dpup\n"
+        "at 10500 Up pad:dpup\n"
+        "at 10800 Return pad:start         # New Game\n" +
+        WinningPlayKeysAndButtons() +
+        "frame 990 - pad:unplug            # pulled out and plugged in again mid-play\n"
+        "frame 1000 - pad:plug\n"
+        "on Hyouka 8000 Return pad:a       # to the staff roll\n"
+        "on Ending 78000 M pad:y           # after おわり any button ends the program\n");
+    const std::string key_trace = (scratch_ / "keys.csv").string(), pad_trace = (scratch_ / "pad.csv").string();
+    const Ended keys = Play("keys.txt", scripts.keys, {"--trace", key_trace});
+    const Ended pad = Play("pad.txt", scripts.pad, {"--trace", pad_trace});
+    ASSERT_TRUE(keys.EndedCleanly()) << keys.Describe();
+    ASSERT_TRUE(pad.EndedCleanly()) << pad.Describe();
+    const std::vector<std::string> screens = {"Form1", "Title", "MsgBox", "Title", "OP", "MsgBox", "OP",
+                                              "Title", "Game",  "Hyouka", "Ending"};
+    EXPECT_EQ(WindowsInOrder(keys), screens) << keys.out;
+    EXPECT_EQ(WindowsInOrder(pad), screens) << pad.out;
+    EXPECT_EQ(Lines(pad, "texts: MsgBox: "),
+              (std::vector<std::string>{"OK | そんなんないわ！", "OK | ライフを×８に設定しました"}));
+    ExpectTheGoalScreens(keys);
+    ExpectTheGoalScreens(pad);
+    EXPECT_EQ(pad.Outcome(), keys.Outcome());
+    const std::string key_rows = runner_test::ReadText(key_trace);
+    EXPECT_GT(key_rows.size(), 100000u);
+    EXPECT_TRUE(key_rows == runner_test::ReadText(pad_trace)) << "the traces differ";
 }
 
 TEST_F(EndToEnd, GameOverEndsFromTheEndPictureWithoutAnEvaluation) {
