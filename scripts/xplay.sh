@@ -4,13 +4,24 @@
 # xdotool through the story and the title into the play, and screenshots
 # of the whole desktop on the way.
 #
-#   bash scripts/xplay.sh [OUT_DIR]     (default: build/xplay)
+#   bash scripts/xplay.sh [--pad] [OUT_DIR]   (default: build/xplay, build/xplay-pad)
+#
+# --pad plays with a gamepad alone, no key pressed: the test build's
+# build/tests/libroofrider_xplay_pad.so, preloaded into the unchanged game,
+# plugs SDL's virtual game controller in and presses what this script
+# writes to its FIFO (a pad made by another process would be invisible to
+# the game, and a sandbox rarely has /dev/uinput).
 #
 # It prints each step and the program's exit status, and fails when the
-# program did not start, died, or did not end on the final Esc.
+# program did not start, died, or did not end on the final Esc (Back).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-OUT=${1:-build/xplay}
+PAD=""
+if [[ ${1:-} == --pad ]]; then
+  PAD=1
+  shift
+fi
+OUT=${1:-build/xplay${PAD:+-pad}}
 mkdir -p "$OUT"
 
 bash scripts/setup.sh
@@ -22,19 +33,30 @@ if ! command -v import >/dev/null; then
 fi
 bash scripts/build.sh
 
-for n in $(seq 90 99); do [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break; done
-export DISPLAY=":$n"
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and tells its number (no collision with
+# another server started at the same time).
+rm -f "$OUT/display"
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$OUT/display" >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.05; done
+for _ in $(seq 200); do [[ -s $OUT/display ]] && break; sleep 0.05; done
+[[ -s $OUT/display ]] || { echo "xplay: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$OUT/display")"
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
 
-build/game/roofrider >"$OUT/roofrider.log" 2>&1 &
+if [[ $PAD ]]; then
+  rm -f "$OUT/pad.fifo"
+  mkfifo "$OUT/pad.fifo"
+  exec 3<>"$OUT/pad.fifo" # read-write: opening it never waits for the game
+  LD_PRELOAD=build/tests/libroofrider_xplay_pad.so ROOFRIDER_PAD_FIFO="$OUT/pad.fifo" \
+    build/game/roofrider >"$OUT/roofrider.log" 2>&1 &
+else
+  build/game/roofrider >"$OUT/roofrider.log" 2>&1 &
+fi
 game=$!
 pids+=("$game")
 
@@ -43,28 +65,60 @@ shot() {
   import -window root "$OUT/$1.png"
   step "screenshot $OUT/$1.png"
 }
-key() {
+running() {
   kill -0 "$game" 2>/dev/null || { echo "xplay: the game is no longer running" >&2; cat "$OUT/roofrider.log" >&2; exit 1; }
+}
+key() {
+  running
   xdotool key --clearmodifiers "$@"
   step "key $*"
 }
+# pad LINE...: each line to the preloaded pad ("tap a", "stick 0 1" ...),
+# a fifth of a second apart.
+pad() {
+  for line in "$@"; do
+    running
+    echo "$line" >&3
+    step "pad $line"
+    sleep 0.2
+  done
+}
+
+# The keys, or the buttons and stick that stand for them.
+if [[ $PAD ]]; then
+  skip_story() { pad "tap a"; }
+  to_option() { pad "tap dpdown" "stick 0 1" "stick 0 0" "tap a"; }
+  to_back() { pad "tap dpdown" "tap dpdown" "tap dpdown" "tap a"; }
+  new_game() { pad "tap dpup" "stick 0 -0.8" "stick 0 0" "tap start"; }
+  play() { pad "tap $1"; }
+  quit() { pad "tap back"; }
+  plays=(x y a x b)
+else
+  skip_story() { key space; }
+  to_option() { key Down Down Return; }
+  to_back() { key Down Down Down Return; }
+  new_game() { key Up Up Return; }
+  play() { key "$1"; }
+  quit() { key Escape; }
+  plays=(n m space n v)
+fi
 
 sleep 4
 shot 1-story
-key space # any key but Esc ends the story
-sleep 5   # the title's lettering slides in
+skip_story # any key but Esc ends the story
+sleep 5    # the title's lettering slides in
 shot 2-title
-key Down Down Return # Option
+to_option
 sleep 1
 shot 3-options
-key Down Down Down Return # Back
+to_back
 sleep 1
-key Up Up Return # New Game
+new_game
 sleep 2
 shot 4-ready
 sleep 3
-for k in n m space n v; do
-  key "$k"
+for k in "${plays[@]}"; do
+  play "$k"
   sleep 0.7
 done
 shot 5-play
@@ -74,7 +128,7 @@ shot 6-later
 # a few times.
 for _ in 1 2 3 4 5 6; do
   kill -0 "$game" 2>/dev/null || break
-  key Escape
+  quit
   sleep 1
 done
 if kill -0 "$game" 2>/dev/null; then

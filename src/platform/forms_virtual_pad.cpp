@@ -33,10 +33,14 @@ Sint16 AxisValue(double v) {
     return static_cast<Sint16>(std::lround(std::clamp(v, -1.0, 1.0) * SDL_JOYSTICK_AXIS_MAX));
 }
 
-// SDL reads a virtual pad's state when it pumps its events; pumping here
-// puts the change in the toolkit's queue now, in order with posted keys,
-// and lets a release right after a press count as a tap.
-void ReadNow() { PumpSdl(); }
+// SDL reads a pad's state when it updates its joysticks, which its event
+// polling does only once per round of polls; updating here turns the change
+// into events at once (a release right after a press is a tap), and pumping
+// puts them in the toolkit's queue in order with the keys posted around it.
+void ReadNow() {
+    SDL_JoystickUpdate();
+    PumpSdl();
+}
 
 }  // namespace
 

@@ -11,8 +11,8 @@
 // 1), "unplug", "plug".
 //
 // The hook is SDL_PollEvent, which the toolkit calls in every pass: each
-// call first applies what the FIFO holds, then lets SDL pump, which reads
-// the pad. A tap is let go on the next call, after SDL has seen it pressed.
+// call first applies what the FIFO holds, updating SDL's joysticks after
+// every change so that a press and its release are both seen.
 #include <SDL.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -23,7 +23,6 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -33,7 +32,6 @@ struct PadHelper {
     std::string pending;  // bytes read but not yet a whole line
     SDL_Joystick* joystick = nullptr;
     int instance = -1;
-    std::vector<SDL_GameControllerButton> to_release;
 };
 
 PadHelper& Helper() {
@@ -70,7 +68,6 @@ void Unplug() {
     h.joystick = nullptr;
     for (int i = 0; i < SDL_NumJoysticks(); ++i)
         if (SDL_JoystickGetDeviceInstanceID(i) == h.instance) SDL_JoystickDetachVirtual(i);
-    h.to_release.clear();
     Say("pulled out");
 }
 
@@ -89,15 +86,18 @@ void Apply(const std::string& line) {
         if (!(in >> x >> y)) return Say("bad line '" + line + "'");
         SDL_JoystickSetVirtualAxis(h.joystick, SDL_CONTROLLER_AXIS_LEFTX, Tilt(x));
         SDL_JoystickSetVirtualAxis(h.joystick, SDL_CONTROLLER_AXIS_LEFTY, Tilt(y));
+        SDL_JoystickUpdate();
         return Say(line);
     }
     in >> arg;
     const SDL_GameControllerButton b = SDL_GameControllerGetButtonFromString(arg.c_str());
-    if (b == SDL_CONTROLLER_BUTTON_INVALID || b > SDL_CONTROLLER_BUTTON_DPAD_RIGHT)
+    if ((verb != "tap" && verb != "down" && verb != "up") || b == SDL_CONTROLLER_BUTTON_INVALID ||
+        b > SDL_CONTROLLER_BUTTON_DPAD_RIGHT)
         return Say("bad line '" + line + "'");
     if (verb == "tap" || verb == "down") SDL_JoystickSetVirtualButton(h.joystick, b, SDL_PRESSED);
-    if (verb == "tap") h.to_release.push_back(b);
-    if (verb == "up") SDL_JoystickSetVirtualButton(h.joystick, b, SDL_RELEASED);
+    SDL_JoystickUpdate();
+    if (verb == "tap" || verb == "up") SDL_JoystickSetVirtualButton(h.joystick, b, SDL_RELEASED);
+    SDL_JoystickUpdate();
     Say(line);
 }
 
@@ -126,8 +126,6 @@ extern "C" int SDL_PollEvent(SDL_Event* event) {
     if (SDL_WasInit(SDL_INIT_GAMECONTROLLER)) {
         if (!h.started) Plug();  // once, as the program starts
         h.started = true;
-        for (SDL_GameControllerButton b : h.to_release) SDL_JoystickSetVirtualButton(h.joystick, b, SDL_RELEASED);
-        h.to_release.clear();
         ReadFifo();
     }
     return real(event);
