@@ -33,6 +33,13 @@ namespace forms {
 
 namespace {
 
+// How often a waiting loop wakes to read a plugged-in pad: SDL reads pads
+// only when asked, and left to itself it would wake every millisecond.
+constexpr uint64_t kReadIntervalUs = 10'000;
+// With no pad in use, how often the system is asked for a new one: asking
+// costs about as much as a tenth of a composed frame.
+constexpr uint64_t kLookIntervalUs = 250'000;
+
 // A held key's first repeat and the repeats after it (the desktop's usual
 // delay and rate).
 constexpr uint64_t kRepeatDelayUs = 500'000;
@@ -90,6 +97,7 @@ struct Gamepads {
     bool headless = false;
     std::vector<Pad> pads;
     std::optional<Held> held;
+    uint64_t next_look_us = 0;
 };
 
 Gamepads& GP() {
@@ -177,11 +185,27 @@ void Close(SDL_JoystickID id) {
 void StartGamepads(bool headless) {
     GP().headless = headless;
     SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+    // The passes read the pads (ReadGamepads); SDL's own reading at every
+    // poll would turn each wait of the menus into a busy millisecond loop.
+    SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
     // Headless windows never get the focus that pads' events wait for.
     if (headless) SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     // Pads already plugged in arrive as events, as later ones do.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         std::fprintf(stderr, "Roof Rider: gamepads cannot be read (%s); the keyboard plays\n", SDL_GetError());
+}
+
+void ReadGamepads() {
+    if (!SDL_WasInit(SDL_INIT_GAMECONTROLLER)) return;
+    const uint64_t now = platform::clock::NowUs();
+    if (GP().pads.empty() && now < GP().next_look_us) return;
+    GP().next_look_us = now + kLookIntervalUs;
+    SDL_JoystickUpdate();
+}
+
+std::optional<uint64_t> NextGamepadReadUs(uint64_t now_us) {
+    if (GP().pads.empty()) return std::nullopt;
+    return now_us + kReadIntervalUs;
 }
 
 bool OnGamepadEvent(const SDL_Event& e) {

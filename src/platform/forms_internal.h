@@ -176,6 +176,12 @@ bool PumpSdl();
 // --- forms_gamepad.cpp -------------------------------------------------------------
 // Starts SDL's game controllers; without them the keyboard still plays.
 void StartGamepads(bool headless);
+// Reads the pads' buttons and sticks and notices pads plugged in or
+// pulled out, as events for the pass about to poll.
+void ReadGamepads();
+// While a pad is plugged in, when a real-time wait should end at the latest
+// to read it again.
+std::optional<uint64_t> NextGamepadReadUs(uint64_t now_us);
 // A pad's arrival, departure, button or stick as window events; false for
 // an event that is not a pad's.
 bool OnGamepadEvent(const SDL_Event& e);

@@ -74,6 +74,7 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
 
 bool PumpSdl() {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
+    ReadGamepads();
     bool any = false;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -235,12 +236,14 @@ void WaitVirtual() {
 
 void WaitReal() {
     std::optional<uint64_t> deadline = NextDeadline();
+    if (!deadline && TK().input) TK().input->OnIdle(platform::clock::NowUs());
+    const uint64_t now = platform::clock::NowUs();
+    // A plugged-in pad is read by the passes: wake for it in time.
+    if (auto read = NextGamepadReadUs(now); read && (!deadline || *read < *deadline)) deadline = read;
     if (!deadline) {
-        if (TK().input) TK().input->OnIdle(platform::clock::NowUs());
         SDL_WaitEvent(nullptr);
         return;
     }
-    const uint64_t now = platform::clock::NowUs();
     if (*deadline <= now) return;
     const uint64_t ms = (*deadline - now + 999) / 1000;
     SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<uint64_t>(ms, 1u << 30)));
