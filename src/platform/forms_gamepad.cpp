@@ -192,7 +192,7 @@ void StartGamepads(bool headless) {
     if (headless) SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     // Pads already plugged in arrive as events, as later ones do.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
-        std::fprintf(stderr, "Roof Rider: gamepads cannot be read (%s); the keyboard plays\n", SDL_GetError());
+        std::fprintf(stderr, "roofrider: gamepads cannot be read (%s); the keyboard plays\n", SDL_GetError());
 }
 
 void ReadGamepads() {
