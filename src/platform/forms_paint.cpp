@@ -243,6 +243,7 @@ void RepaintChanged() {
         if (!f->IsLoaded() || !f->IsShown()) continue;
         Form::Impl& im = f->impl();
         if (!im.dirty || im.external || !im.window) continue;
+        SDL_ClearError();  // what SDL says next is about this surface
         SDL_Surface* ws = SDL_GetWindowSurface(im.window);
         // Without a surface the window stays empty, and a Wayland
         // compositor never maps it: the program would run unseen.
