@@ -25,6 +25,17 @@ void UsePlainFramebufferWhereThereIsOne(const char* driver) {
             SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
 }
 
+// A Wayland output's scale: SDL gives the desktop in the compositor's units
+// and the output's own pixels as its first mode.
+int CompositorOutputScale(const char* driver) {
+    if (!driver || std::strcmp(driver, "wayland") != 0) return 1;
+    SDL_DisplayMode desktop, native;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || SDL_GetDisplayMode(0, 0, &native) != 0) return 1;
+    if (desktop.w <= 0 || desktop.h <= 0 || native.w % desktop.w != 0) return 1;
+    const int k = native.w / desktop.w;
+    return k >= 1 && native.h == k * desktop.h ? k : 1;
+}
+
 }  // namespace
 
 void Initialise(bool headless) {
@@ -54,9 +65,10 @@ void Initialise(bool headless) {
     tk.places_windows = !(driver && std::strcmp(driver, "wayland") == 0);
     // No input method: keys arrive as plain key presses.
     SDL_StopTextInput();
+    tk.output_scale = CompositorOutputScale(driver);
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0)
-        ApplyDesktop(mode.w, mode.h, DesktopScaleSettings(driver));
+        ApplyDesktop(mode.w * tk.output_scale, mode.h * tk.output_scale, DesktopScaleSettings(driver));
     else
         ApplyDesktop(tk.desktop_w_px, tk.desktop_h_px, DesktopScaleSettings(driver));
     fonts::Initialise();

@@ -87,6 +87,10 @@ struct Form::Impl {
     int print_y = 0;  // the desktop's pixels, in the canvas
     bool dirty = true;
     SDL_Surface* external = nullptr;  // the display layer's frame, while set
+    // On a scaled Wayland output: the renderer the window is drawn with
+    // (the display layer draws the play field with it too) and its texture.
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
     bool focused = false, minimised = false;
     uint64_t focus_losses = 0;
     int modal_loops = 0;      // modal shows of this window still running
@@ -129,6 +133,10 @@ struct Toolkit {
     intptr_t screen_holder = 0;
     // False where the compositor alone places windows (Wayland).
     bool places_windows = true;
+    // Where the compositor scales windows by its output's scale (Wayland),
+    // that scale: SDL's window sizes are then in units of it, and a window
+    // is drawn through a renderer at the desktop's own pixels.
+    int output_scale = 1;
     intptr_t last_hwnd = 0;
     uint64_t last_shown_serial = 0;
 };
@@ -139,6 +147,7 @@ struct ScaleSettings {
     std::string roofrider_scale;  // the environment's ROOFRIDER_SCALE (empty: unset)
     std::string gdk_scale;        // the environment's GDK_SCALE
     int xft_dpi = 0;              // the X resource Xft.dpi; 0: not stated
+    int output_scale = 0;         // a Wayland output's scale; 0: not stated
 };
 struct ScaleChoice {
     int scale = 1;

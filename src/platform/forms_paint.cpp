@@ -190,6 +190,35 @@ std::string NoSurfaceMessage(Form& form) {
            "\")";
 }
 
+// A window drawn through its renderer (a scaled Wayland output): its client
+// area at the desktop's pixels into a texture of that size, shown pixel for
+// pixel, centred on black where the window was given more room.
+void PresentThroughRenderer(Form& form) {
+    Form::Impl& im = form.impl();
+    SDL_Surface* canvas = Canvas(form);
+    int w = 0, h = 0;
+    if (!canvas || SDL_GetRendererOutputSize(im.renderer, &w, &h) != 0) return;
+    int tw = 0, th = 0;
+    if (im.texture && (SDL_QueryTexture(im.texture, nullptr, nullptr, &tw, &th) != 0 || tw != canvas->w ||
+                       th != canvas->h)) {
+        SDL_DestroyTexture(im.texture);
+        im.texture = nullptr;
+    }
+    if (!im.texture)
+        im.texture = SDL_CreateTexture(im.renderer, kSurfaceFormat, SDL_TEXTUREACCESS_STREAMING, canvas->w, canvas->h);
+    if (!im.texture) throw Error(NoSurfaceMessage(form));
+    SDL_Surface* frame = NewSurface(canvas->w, canvas->h);
+    ComposeClient(form, frame, 0, 0);
+    SDL_UpdateTexture(im.texture, nullptr, frame->pixels, frame->pitch);
+    SDL_FreeSurface(frame);
+    const SDL_Rect at{(w - canvas->w) / 2, (h - canvas->h) / 2, canvas->w, canvas->h};
+    SDL_SetRenderDrawColor(im.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(im.renderer);
+    SDL_RenderCopy(im.renderer, im.texture, nullptr, &at);
+    SDL_RenderPresent(im.renderer);
+    platform::measure::Note(platform::measure::Mark::FirstWindowShown);
+}
+
 }  // namespace
 
 void ComposeExternal(SDL_Surface* frame, SDL_Surface* target, const SDL_Rect& r) {
@@ -243,6 +272,11 @@ void RepaintChanged() {
         if (!f->IsLoaded() || !f->IsShown()) continue;
         Form::Impl& im = f->impl();
         if (!im.dirty || im.external || !im.window) continue;
+        if (im.renderer) {
+            im.dirty = false;
+            PresentThroughRenderer(*f);
+            continue;
+        }
         SDL_ClearError();  // what SDL says next is about this surface
         SDL_Surface* ws = SDL_GetWindowSurface(im.window);
         // Without a surface the window stays empty, and a Wayland

@@ -7,9 +7,11 @@
 //
 // s is chosen once, at start-up: ROOFRIDER_SCALE when it is set, else the
 // desktop's own scale setting (GDK_SCALE, the X resource Xft.dpi), else
-// from the desktop's size. (A Wayland compositor scales a whole window by
-// its output's scale itself, and SDL reports the desktop in the units of
-// that scale, so there the size rule applies to what the player sees.)
+// from the desktop's size. A Wayland output's scale is such a setting: SDL
+// reports that desktop in units of it, so the desktop's own pixels are those
+// units times the scale, and the windows are drawn at them (a window of
+// ours at scale s is s / output scale of SDL's units, drawn through a
+// renderer at its pixels).
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -106,6 +108,7 @@ ScaleChoice ChooseScale(int desktop_w, int desktop_h, const ScaleSettings& setti
     const int fits = std::clamp(std::min(desktop_w / kLargestWindowW, desktop_h / kLargestWindowH), 1, kMaxScale);
     int stated = WholeScale(settings.gdk_scale);
     if (!stated && settings.xft_dpi > 0) stated = std::clamp((settings.xft_dpi + 48) / 96, 1, kMaxScale);
+    if (!stated && settings.output_scale > 0) stated = std::clamp(settings.output_scale, 1, kMaxScale);
     if (stated) {
         choice.scale = std::min(stated, fits);
         return choice;
@@ -123,6 +126,7 @@ ScaleSettings DesktopScaleSettings(const char* video_driver) {
     settings.roofrider_scale = Env("ROOFRIDER_SCALE");
     settings.gdk_scale = Env("GDK_SCALE");
     if (video_driver && std::strcmp(video_driver, "x11") == 0) settings.xft_dpi = XftDpiOf(XResources());
+    if (TK().output_scale > 1) settings.output_scale = TK().output_scale;
     return settings;
 }
 

@@ -28,15 +28,27 @@ SDL_Point ClientSizePx(const Form::Impl& im) {
     return SDL_Point{std::max(ToPx(im.client_w), 1), std::max(ToPx(im.client_h), 1)};
 }
 
-// The client area in the desktop's pixels: the canvas and the SDL window.
+// The client area in the desktop's pixels: the canvas.
 SDL_Point DeviceSizePx(const Form::Impl& im) {
     const SDL_Point size = ClientSizePx(im);
     return SDL_Point{size.x * Scale(), size.y * Scale()};
 }
 
+// A place or size in the desktop's pixels in SDL's window units: the same,
+// but where the compositor scales windows by its output's scale.
+SDL_Point InWindowUnits(SDL_Point px) {
+    const int k = TK().output_scale;
+    return SDL_Point{(px.x + k - 1) / k, (px.y + k - 1) / k};
+}
+
 // Frees what a loaded window holds: its SDL window and its canvas.
 void ReleaseWindow(Form::Impl& im) {
-    if (im.window && SDL_WasInit(SDL_INIT_VIDEO)) SDL_DestroyWindow(im.window);
+    if (im.window && SDL_WasInit(SDL_INIT_VIDEO)) {
+        if (im.renderer) SDL_DestroyRenderer(im.renderer);  // its texture with it
+        SDL_DestroyWindow(im.window);
+    }
+    im.renderer = nullptr;
+    im.texture = nullptr;
     im.window = nullptr;
     if (im.canvas) SDL_FreeSurface(im.canvas);
     im.canvas = nullptr;
@@ -48,9 +60,9 @@ void ReleaseWindow(Form::Impl& im) {
 // width and the height one after the other makes one new canvas, not two.
 void ApplyGeometry(Form& form) {
     Form::Impl& im = form.impl();
-    const SDL_Point size = DeviceSizePx(im);
+    const SDL_Point size = InWindowUnits(DeviceSizePx(im));
     if (im.window) {
-        const SDL_Point at = ClientOriginDevicePx(form);
+        const SDL_Point at = InWindowUnits(ClientOriginDevicePx(form));
         if (!(SDL_GetWindowFlags(im.window) & SDL_WINDOW_FULLSCREEN)) {
             SDL_SetWindowSize(im.window, size.x, size.y);
             SDL_SetWindowPosition(im.window, at.x, at.y);
@@ -125,13 +137,21 @@ SDL_Surface* Canvas(Form& form) {
 SDL_Window* NativeWindow(Form& form) {
     Form::Impl& im = form.impl();
     if (im.window) return im.window;
-    const SDL_Point size = DeviceSizePx(im);
-    const SDL_Point at = ClientOriginDevicePx(form);
+    const SDL_Point size = InWindowUnits(DeviceSizePx(im));
+    const SDL_Point at = InWindowUnits(ClientOriginDevicePx(form));
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (im.border == BorderStyle::None) flags |= SDL_WINDOW_BORDERLESS;
+    if (TK().output_scale > 1) flags |= SDL_WINDOW_ALLOW_HIGHDPI;
     im.window = SDL_CreateWindow(im.caption.c_str(), at.x, at.y, size.x, size.y, flags);
     if (!im.window)
         throw Error("the window \"" + form.Name() + "\" cannot be created (" + SDL_GetError() + ")");
+    // SDL's window surface has the size in the compositor's units there, so
+    // the window is drawn with a renderer at its pixels.
+    if (TK().output_scale > 1 && !(im.renderer = SDL_CreateRenderer(im.window, -1, 0))) {
+        const std::string why = SDL_GetError();
+        ReleaseWindow(im);
+        throw Error("the window \"" + form.Name() + "\" cannot be drawn on this scaled output (" + why + ")");
+    }
     return im.window;
 }
 
