@@ -34,6 +34,7 @@ void Initialise(bool headless) {
                     driver + "\" driver, which shows nothing); start the game on a desktop, or run the "
                     "scripted runner headless");
     }
+    WatchForLostDisplay();
     // No input method: keys arrive as plain key presses.
     SDL_StopTextInput();
     SDL_DisplayMode mode;
