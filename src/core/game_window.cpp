@@ -13,7 +13,6 @@
 #include "game/jump_pads.h"
 #include "game/player.h"
 #include "game/scrolling.h"
-#include "screens/hyouka.h"
 #include "sound/sound.h"
 
 GameWindow Game;
@@ -58,15 +57,6 @@ void Dash() {
     PlayEffect(5);
 }
 
-// The goal: the display goes back to the desktop, the play field closes
-// and the evaluation is shown from inside the play loop.
-void FinishPlay() {
-    D.DDraw->RestoreDisplayMode();
-    D.DDraw->SetCooperativeLevel(Game.hWnd(), ddraw::DDSCL_NORMAL);
-    Game.Unload();
-    Hyouka.Show(true);
-}
-
 }  // namespace
 
 // One pass of the world: the start frames and the game-over count, the
@@ -97,7 +87,6 @@ void GameWindow::Layout() {
 }
 
 void GameWindow::Form_Activate() {
-    if (!OnFinish) OnFinish = FinishPlay;
     StartDisplay();
 }
 
