@@ -45,7 +45,7 @@ void ThrowPad(Integer kind) {
 }
 
 // A dash, once per airborne phase, after the first third of the arc.
-void Dash() {
+void StartDash() {
     if (!(G.JumpAngle > 60 && G.PlayerState > 0 && G.DashUsed == 0)) return;
     G.ScrollSpeed = static_cast<Single>(G.ScrollSpeed * 1.8);
     G.DashFrame = 0;
@@ -106,7 +106,7 @@ void GameWindow::Form_KeyDown(int16_t key_code, int16_t /*shift*/) {
                 ThrowPad(2);
                 break;
             case kKeyV:
-                Dash();
+                StartDash();
                 break;
             default:
                 break;

@@ -88,7 +88,9 @@ void SlideDownTheWall() {
     G.PlayerY = G.PlayerY + 10;
 }
 
-void Dash() {
+// He hangs where the key caught him while the world speeds by; when the
+// dash runs out the speed drops back and he falls straight down.
+void HangInTheDash() {
     G.DashTimer = static_cast<Integer>(G.DashTimer - 1);
     if (G.DashTimer == 10)
         winmm::mciSendStringA("play " + G.BasePath + "sound\\laserbom.wav", nullptr, 0, 0);
@@ -117,7 +119,7 @@ void UpdatePlayer() {
             SlideDownTheWall();
             break;
         case 4:
-            Dash();
+            HangInTheDash();
             break;
         default:
             break;
