@@ -12,10 +12,6 @@
 
 namespace {
 
-Single Sine(Single angle) {
-    return G.SineTable.at(static_cast<std::size_t>(basic::CInt(angle)));
-}
-
 const LevelRecord& CurrentBuilding() {
     return G.Buildings.at(static_cast<std::size_t>(G.BuildingIndex));
 }
@@ -39,7 +35,7 @@ void Fly() {
         else
             G.PlayerY = G.PlayerY + 15;
     } else {
-        G.PlayerY = G.JumpStartY - (G.JumpBoost + G.PlayerHeight) * Sine(G.JumpAngle);
+        G.PlayerY = G.JumpStartY - (G.JumpBoost + G.PlayerHeight) * TableSine(G.JumpAngle);
         G.JumpAngle = G.JumpAngle + 2 + G.JumpBoost / 40;
         if (G.PlayerY < 0) G.PlayerY = 0;  // held at the top of the screen
     }
@@ -70,7 +66,7 @@ void MissedTheRoof() {
             else
                 G.PlayerY = G.PlayerY + 15;
         } else {
-            G.PlayerY = G.JumpStartY - (G.JumpBoost + G.PlayerHeight) * Sine(G.JumpAngle);
+            G.PlayerY = G.JumpStartY - (G.JumpBoost + G.PlayerHeight) * TableSine(G.JumpAngle);
             G.JumpAngle = static_cast<Single>(G.JumpAngle + 2.5 + G.JumpBoost / 40);
             if (G.PlayerY < 0) G.PlayerY = 0;
         }
