@@ -9,8 +9,9 @@
 #   bash scripts/xplay.sh [--pad] [OUT_DIR]   (default: build/xplay, build/xplay-pad; one folder per desktop)
 #   XPLAY_SCREENS="3840x2160x24" bash scripts/xplay.sh     (only those desktops)
 #
-# --pad plays with a gamepad alone, no key pressed (so without the
-# desktop's Alt+Enter and F11, which stay on the keyboard): the test
+# --pad plays with a gamepad alone: the only keys pressed are the
+# desktop's Alt+Enter and F11, which stay on the keyboard, and the pad
+# plays on in the window and back in the full screen. The test
 # build's build/tests/libroofrider_xplay_pad.so, preloaded into the
 # unchanged game, plugs SDL's virtual game controller in and presses what
 # this script writes to its FIFO (a pad made by another process would be
@@ -137,18 +138,18 @@ play_on() {
     sleep 0.7
   done
   shot 5-play
-  if [[ $PAD ]]; then
-    sleep 6
-    shot 6-later
-  else
-    key alt+Return # into a window
-    sleep 1
-    shot 6-window
-    sleep 2
-    key F11 # back to the full screen
-    sleep 1
-    shot 7-full-again
-  fi
+  # The desktop's shortcuts stay on the keyboard, with or without a pad;
+  # the pad plays on in the window and after it (and its Back must still
+  # end the program below).
+  key alt+Return # into a window
+  play "${plays[1]}"
+  sleep 1
+  shot 6-window
+  sleep 2
+  key F11 # back to the full screen
+  play "${plays[0]}"
+  sleep 1
+  shot 7-full-again
   # Esc ends the program unless the hero is busy (in the air, sliding): try
   # a few times.
   for _ in 1 2 3 4 5 6; do
