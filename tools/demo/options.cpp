@@ -46,9 +46,12 @@ std::string UsageText() {
            "                        does not exist plays the game as without a sound device\n"
            "  --windows             print each window as it comes to the top and the texts it\n"
            "                        showed when it left the top\n"
+           "  --version             print the game's version\n"
            "A script line is 'at MS KEY', 'frame N KEY' or 'on WINDOW MS KEY'; '#' starts a\n"
            "comment.\n";
 }
+
+std::string VersionText() { return std::string("roofrider-demo ") + ROOFRIDER_VERSION + "\n"; }
 
 OptionsParse ParseOptions(const std::vector<std::string>& args) {
     OptionsParse result;
@@ -77,6 +80,8 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
 
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+        } else if (arg == "--version" && flag()) {
+            o.version = true;
         } else if (arg == "--timedemo" && flag()) {
             o.timedemo = true;
         } else if (arg == "--windows" && flag()) {
@@ -115,7 +120,7 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
             return fail("one script only ('" + o.script_path + "' and '" + arg + "')");
         }
     }
-    if (o.help) {
+    if (o.help || o.version) {
         result.ok = true;
         return result;
     }

@@ -4,6 +4,7 @@
 //                  [--shot-at MS:FILE.png]... [--grace MS] [--max-ms MS]
 //                  [--timedemo | --realtime | --wallclock] [--assets DIR]
 //                  [--audio-driver NAME] [--frame-stats FILE]
+//   roofrider-demo --help | --version
 #pragma once
 
 #include <cstdint>
@@ -36,6 +37,7 @@ struct Options {
     // showed when it left the top (or when the run ended).
     bool report_windows = false;
     bool help = false;
+    bool version = false;  // --version: print it and do nothing else
 };
 
 struct OptionsParse {
@@ -47,5 +49,7 @@ struct OptionsParse {
 // The arguments after the program name.
 OptionsParse ParseOptions(const std::vector<std::string>& args);
 std::string UsageText();
+// "roofrider-demo 1.0.0": the version of the game it runs (CMake's project()).
+std::string VersionText();
 
 }  // namespace demo
