@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: once as
 # built; then builds the Debian package and checks it (lintian, the desktop
-# entry, the metainfo, the winning run with the unpacked game); then the
-# suite once more under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then every fuzz target for a short fixed time. Ends with one summary line.
+# entry, the metainfo, the winning run with the unpacked game); then the real
+# game once under a headless Wayland compositor (scripts/wlplay.sh); then the
+# suite once more under AddressSanitizer and UndefinedBehaviorSanitizer, then
+# every fuzz target for a short fixed time. Ends with one summary line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -33,6 +34,10 @@ bash scripts/package_check.sh
 package=roofrider_$(dpkg-parsechangelog -S Version)_$(dpkg --print-architecture).deb
 section_done "package"
 
+echo "== the real game under a Wayland compositor =="
+bash scripts/wlplay.sh build/wlplay
+section_done "wayland"
+
 echo "== build and test under ASan and UBSan =="
 BUILD_DIR=build-asan bash scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DROOFRIDER_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -47,5 +52,5 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-10} bash scripts/fuzz.sh | tee "$fuzz_log"
 fuzzed=$(grep -c "no crash" "$fuzz_log")
 section_done "fuzz"
 
-echo "test.sh: all passed: $plain tests, $package checked, $sanitized under ASan+UBSan, $fuzzed fuzz targets;" \
-  "$(( $(date +%s) - started )) s ($timings)"
+echo "test.sh: all passed: $plain tests, $package checked, one Wayland play, $sanitized under ASan+UBSan," \
+  "$fuzzed fuzz targets; $(( $(date +%s) - started )) s ($timings)"

@@ -6,7 +6,9 @@
 // screen (never a mode switch) showing the 800 x 600 frame scaled to fit
 // with its aspect kept and black bars, nearest filtering, and a whole
 // multiple of the frame where that fills most of the screen (the two ways
-// of presenting it are in ddraw_present.cpp). Under SDL's dummy driver
+// of presenting it are in ddraw_present.cpp); or, when the player chose it
+// with Alt+Enter or F11, a window of 800 x 600 at the windows' scale (the
+// toolkit's, forms_screen.cpp), which is the same to everything here. Under SDL's dummy driver
 // nothing is drawn: the shown frame is kept in memory, where screenshots
 // and the toolkit's desktop composite read it.
 #include <algorithm>
@@ -33,6 +35,8 @@ namespace forms::internal {
 [[gnu::weak]] bool IsMinimised(intptr_t hwnd);
 [[gnu::weak]] uint64_t FocusLossCount(intptr_t hwnd);
 [[gnu::weak]] bool TakeRepaintRequest(intptr_t hwnd);
+[[gnu::weak]] int TakeScreen(intptr_t hwnd);
+[[gnu::weak]] void GiveScreenBack(intptr_t hwnd);
 }  // namespace forms::internal
 
 namespace ddraw {
@@ -43,7 +47,8 @@ namespace toolkit {
 bool Linked() {
     return &forms::internal::WindowOf != nullptr && &forms::internal::SetExternalContent != nullptr &&
            &forms::internal::HasFocus != nullptr && &forms::internal::IsMinimised != nullptr &&
-           &forms::internal::FocusLossCount != nullptr && &forms::internal::TakeRepaintRequest != nullptr;
+           &forms::internal::FocusLossCount != nullptr && &forms::internal::TakeRepaintRequest != nullptr &&
+           &forms::internal::TakeScreen != nullptr && &forms::internal::GiveScreenBack != nullptr;
 }
 SDL_Window* Of(intptr_t hwnd) { return hwnd && Linked() ? forms::internal::WindowOf(hwnd) : nullptr; }
 void SetContent(intptr_t hwnd, SDL_Surface* frame) {
@@ -53,6 +58,11 @@ bool HasFocus(intptr_t hwnd) { return !hwnd || !Linked() || forms::internal::Has
 bool IsMinimised(intptr_t hwnd) { return hwnd && Linked() && forms::internal::IsMinimised(hwnd); }
 uint64_t LossCount(intptr_t hwnd) { return hwnd && Linked() ? forms::internal::FocusLossCount(hwnd) : 0; }
 bool TakeRepaintRequest(intptr_t hwnd) { return hwnd && Linked() && forms::internal::TakeRepaintRequest(hwnd); }
+// Full screen, or the window the player chose with Alt+Enter or F11.
+int TakeScreen(intptr_t hwnd) { return forms::internal::TakeScreen(hwnd); }
+void GiveScreenBack(intptr_t hwnd) {
+    if (hwnd && Linked()) forms::internal::GiveScreenBack(hwnd);
+}
 }  // namespace toolkit
 
 // The frame last shown, 800 x 600 565, kept for screenshots and for the
@@ -186,7 +196,7 @@ void GiveBack(Display& d, intptr_t hwnd) {
     if (hwnd == 0) hwnd = d.hwnd;
     if (hwnd != 0) {
         if (hwnd == d.hwnd) DropTexture(d);
-        if (SDL_Window* win = toolkit::Of(hwnd)) SDL_SetWindowFullscreen(win, 0);
+        toolkit::GiveScreenBack(hwnd);
         toolkit::SetContent(hwnd, nullptr);
     }
     d.exclusive = false;
@@ -237,12 +247,7 @@ void DirectDraw7::SetCooperativeLevel(intptr_t hwnd, int32_t flags) {
                              "SetCooperativeLevel: window " + std::to_string(hwnd) +
                                  " cannot be used: this program has no toolkit windows");
         if (SDL_Window* win = hwnd ? toolkit::Of(hwnd) : nullptr) {
-            // The plain X11 framebuffer (shared memory images): SDL's
-            // default puts the window surface behind an OpenGL texture,
-            // which costs several milliseconds a frame without a GPU. The
-            // environment's SDL_FRAMEBUFFER_ACCELERATION still wins.
-            SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
-            if (SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+            if (toolkit::TakeScreen(hwnd) != 0)
                 throw DDrawError(DDERR_GENERIC,
                                  std::string("SetCooperativeLevel: the window cannot go full screen (") +
                                      SDL_GetError() + ")");
