@@ -107,16 +107,6 @@ void WaitTick() {
     if (g_pacing) Pacer().WaitForNextTick();
 }
 
-// The cost of the frame being composed and flipped.
-struct OpenFrame {
-    bool open = false;
-    int64_t cpu0 = 0, wall0 = 0;  // composition began
-    bool have_last = false;
-    int64_t last_flip_cpu = 0;    // the thread's CPU at the end of the last flip
-};
-OpenFrame g_frame;
-std::vector<FrameCost> g_frame_costs;
-
 // Drivers that show nothing: keep the frame in memory only.
 bool DrawsNothing() {
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -363,15 +353,7 @@ void DirectDrawSurface7::Flip(DirectDrawSurface7* target, int32_t flags) {
     Display& d = *p.display;
     d.Sync();
     const bool lost = p.Lost() || p.back->impl_->Lost();
-    const bool measure = costs::g_recording;
-    FrameCost cost;
-    const int64_t cpu_a = measure ? platform::measure::ThreadCpuNs() : 0;
-    const int64_t wall_a = measure ? platform::measure::MonotonicNs() : 0;
-    if (measure && g_frame.open) {
-        cost.compose_cpu_ns = cpu_a - g_frame.cpu0;
-        cost.compose_wall_ns = wall_a - g_frame.wall0;
-    }
-    g_frame.open = false;
+    costs::FlipMeter meter;
     if (lost) {
         WaitTick();  // a failed flip still takes its frame
         throw DDrawError(DDERR_SURFACELOST, "Flip: the display's surfaces are lost");
@@ -383,25 +365,13 @@ void DirectDrawSurface7::Flip(DirectDrawSurface7* target, int32_t flags) {
     std::memcpy(shown.pixels.data(), p.back->impl_->pixels, shown.pixels.size() * sizeof(uint16_t));
     shown.valid = true;
     const PendingPresent pending = PreparePresent(d);
-    const int64_t cpu_b = measure ? platform::measure::ThreadCpuNs() : 0;
-    const int64_t wall_b = measure ? platform::measure::MonotonicNs() : 0;
+    meter.Pause();  // the wait for the tick is no part of the flip's cost
     WaitTick();
-    const int64_t cpu_c = measure ? platform::measure::ThreadCpuNs() : 0;
-    const int64_t wall_c = measure ? platform::measure::MonotonicNs() : 0;
+    meter.Resume();
     SendPresent(pending);
     RecordPresent();
     platform::measure::Note(platform::measure::Mark::FirstFrameShown);
-    if (measure) {
-        const int64_t cpu_d = platform::measure::ThreadCpuNs();
-        const int64_t wall_d = platform::measure::MonotonicNs();
-        cost.present_cpu_ns = (cpu_b - cpu_a) + (cpu_d - cpu_c);
-        cost.present_wall_ns = (wall_b - wall_a) + (wall_d - wall_c);
-        cost.pass_cpu_ns = g_frame.have_last ? cpu_d - g_frame.last_flip_cpu : 0;
-        cost.shown_us = g_last_present_us;
-        g_frame.have_last = true;
-        g_frame.last_flip_cpu = cpu_d;
-        g_frame_costs.push_back(cost);
-    }
+    meter.Shown(g_last_present_us);
 }
 
 // --- Pacing and looking inside ---------------------------------------------------------
@@ -414,7 +384,7 @@ void SetFramePacing(bool on) {
 bool FramePacing() { return g_pacing; }
 
 void WaitForNextFrame() {
-    g_frame.open = false;  // a frame cut short: its composition is not counted
+    costs::FrameCutShort();
     WaitTick();
 }
 
@@ -438,26 +408,5 @@ bool SaveShownFramePng(const std::string& linux_path) {
 }
 
 const std::vector<uint64_t>& FlipTimesUs() { return g_flip_intervals; }
-
-namespace costs {
-bool g_recording = false;
-std::vector<CopyRecord>* g_copy_log = nullptr;
-
-void BeginFrame() {
-    if (g_frame.open) return;
-    g_frame.open = true;
-    g_frame.cpu0 = platform::measure::ThreadCpuNs();
-    g_frame.wall0 = platform::measure::MonotonicNs();
-}
-}  // namespace costs
-
-void RecordFrameCosts(bool on) {
-    costs::g_recording = on;
-    g_frame = OpenFrame{};
-}
-
-const std::vector<FrameCost>& FrameCosts() { return g_frame_costs; }
-
-void SetCopyLog(std::vector<CopyRecord>* log) { costs::g_copy_log = log; }
 
 }  // namespace ddraw

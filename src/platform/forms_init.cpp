@@ -60,6 +60,7 @@ void Initialise(bool headless) {
                     driver + "\" driver, which shows nothing); start the game on a desktop, or run the "
                     "scripted runner headless");
     }
+    WatchForLostDisplay();
     UsePlainFramebufferWhereThereIsOne(driver);
     // Wayland's compositor places every top-level window itself.
     tk.places_windows = !(driver && std::strcmp(driver, "wayland") == 0);

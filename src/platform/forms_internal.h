@@ -210,6 +210,15 @@ void RepaintChanged();
 // a word-wrapped label breaks its lines at wrap_width pixels.
 SDL_Point MeasureLabelText(const Label::Style& style, int wrap_width);
 
+// --- forms_display_loss.cpp -------------------------------------------------------
+// Once the display is open: a connection to the X server that fails ends
+// the program at once (status 1, one line on standard error), with no
+// exit handler or destructor reaching for the dead connection.
+void WatchForLostDisplay();
+// On a quit request: if the Wayland compositor's connection has failed,
+// ends the program the same way; otherwise returns.
+void EndIfDisplayLost();
+
 // --- forms_placement.cpp --------------------------------------------------------
 bool DesktopPlacesWindows();
 // Where windows cannot place themselves: the window a borderless window

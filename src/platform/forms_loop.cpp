@@ -77,6 +77,7 @@ bool PumpSdl() {
     while (SDL_PollEvent(&e)) {
         any = true;
         if (e.type == SDL_QUIT) {
+            EndIfDisplayLost();  // SDL's word for a Wayland compositor gone for good
             TK().events.push_back(PendingEvent{PendingEvent::Kind::Quit, 0, 0, 0});
         } else if (e.type == SDL_WINDOWEVENT) {
             OnWindowEvent(e.window);
