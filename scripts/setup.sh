@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what building, playing and testing Roof Rider need on Debian 12.
-# Safe to run again: it installs only what is missing.
+# Installs what building, playing and testing Roof Rider need on Debian 12,
+# and the packages named as arguments (scripts/package.sh names the Debian
+# packaging tools). Safe to run again: it installs only what is missing.
 set -euo pipefail
 
 PACKAGES=(
@@ -10,6 +11,7 @@ PACKAGES=(
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu fonts-rocknroll fonts-dejavu-core
   libgtest-dev libbenchmark-dev libclang-rt-14-dev
   xvfb openbox xdotool
+  "$@"
 )
 
 missing=()
@@ -22,6 +24,9 @@ if ((${#missing[@]})); then
   SUDO=""
   if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+  # Another apt run (an unattended upgrade, a parallel build) holds the lock
+  # for a while: wait for it rather than fail.
+  lock=(-o DPkg::Lock::Timeout=600)
+  $SUDO apt-get "${lock[@]}" update -qq
+  $SUDO apt-get "${lock[@]}" install -y -qq --no-install-recommends "${missing[@]}" </dev/null
 fi

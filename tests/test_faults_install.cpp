@@ -1,7 +1,9 @@
 // The installed game: cmake --install of this build into a fresh prefix
-// gives the program with its asset folders, the launcher, the desktop entry
-// and the icon; the installed runner plays a script headless, and the
-// launcher starts the installed program.
+// gives the program with its asset folders, the launcher, the desktop entry,
+// the icons, the metainfo and the manual page; the installed runner plays a
+// script headless and tells the version, and the launcher starts the
+// installed program. (The Debian package's folders are checked on the
+// package itself, by scripts/package_check.sh.)
 #include <gtest/gtest.h>
 
 #if defined(ROOFRIDER_DEMO) && defined(ROOFRIDER_CMAKE_COMMAND)
@@ -28,7 +30,7 @@ uint32_t BigEndian32(const std::vector<unsigned char>& b, size_t at) {
            static_cast<uint32_t>(b.at(at + 2)) << 8 | b.at(at + 3);
 }
 
-TEST(Install, ThePrefixHoldsARunnableGameWithItsLauncherEntryAndIcon) {
+TEST(Install, ThePrefixHoldsARunnableGameWithItsLauncherEntryIconsMetainfoAndManual) {
     ScratchDir scratch("install");
     const fs::path prefix = scratch / "prefix with a blank";
     const Ended install = faults_test::Spawn(
@@ -47,6 +49,9 @@ TEST(Install, ThePrefixHoldsARunnableGameWithItsLauncherEntryAndIcon) {
                                          {faults_test::ScriptFixture("story-esc.txt")});
     EXPECT_EQ(run.exit_code, 0) << run.Describe();
     EXPECT_EQ(run.LastLine(), "ended: Form1 ended the program (End)") << run.Describe();
+    const Ended version = faults_test::Spawn((game / "roofrider-demo").string(), {"--version"});
+    EXPECT_EQ(version.exit_code, 0) << version.Describe();
+    EXPECT_EQ(version.out, "roofrider-demo " ROOFRIDER_VERSION "\n") << version.Describe();
 
     // The launcher execs the installed program: without a display it is
     // the program's own message that comes back.
@@ -66,14 +71,30 @@ TEST(Install, ThePrefixHoldsARunnableGameWithItsLauncherEntryAndIcon) {
                                     "Exec=\"" + launcher.string() + "\"\n"})
         EXPECT_NE(entry.find(line), std::string::npos) << line << " in\n" << entry;
 
-    // A 128 x 128 PNG.
-    const std::vector<unsigned char> icon =
-        faults_test::ReadBytes(prefix / "share" / "icons" / "hicolor" / "128x128" / "apps" / "roofrider.png");
-    ASSERT_GT(icon.size(), 24u);
-    EXPECT_EQ(std::string(icon.begin() + 1, icon.begin() + 4), "PNG");
-    EXPECT_EQ(std::string(icon.begin() + 12, icon.begin() + 16), "IHDR");
-    EXPECT_EQ(BigEndian32(icon, 16), 128u);
-    EXPECT_EQ(BigEndian32(icon, 20), 128u);
+    // A PNG of each size the icon theme asks for.
+    for (uint32_t size : {48u, 64u, 128u, 256u}) {
+        const std::string folder = std::to_string(size) + "x" + std::to_string(size);
+        const std::vector<unsigned char> icon =
+            faults_test::ReadBytes(prefix / "share" / "icons" / "hicolor" / folder / "apps" / "roofrider.png");
+        ASSERT_GT(icon.size(), 24u) << folder;
+        EXPECT_EQ(std::string(icon.begin() + 1, icon.begin() + 4), "PNG") << folder;
+        EXPECT_EQ(std::string(icon.begin() + 12, icon.begin() + 16), "IHDR") << folder;
+        EXPECT_EQ(BigEndian32(icon, 16), size) << folder;
+        EXPECT_EQ(BigEndian32(icon, 20), size) << folder;
+    }
+
+    // The metainfo and the manual page carry the version; the manual names
+    // the installed folders (a hyphen is "\-" in roff).
+    const std::string metainfo =
+        faults_test::ReadText(prefix / "share" / "metainfo" / (ROOFRIDER_APP_ID ".metainfo.xml"));
+    EXPECT_NE(metainfo.find("<release version=\"" ROOFRIDER_VERSION "\""), std::string::npos) << metainfo;
+    EXPECT_NE(metainfo.find("<launchable type=\"desktop-id\">roofrider.desktop</launchable>"), std::string::npos);
+    const std::string manual = faults_test::ReadText(prefix / "share" / "man" / "man6" / "roofrider.6");
+    EXPECT_NE(manual.find("\"Roof Rider " ROOFRIDER_VERSION "\""), std::string::npos) << manual;
+    std::string game_in_roff;
+    for (char c : game.string()) game_in_roff += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(manual.find(".I " + game_in_roff + "/roofrider\n"), std::string::npos) << game_in_roff << " in\n"
+                                                                                      << manual;
 }
 
 }  // namespace

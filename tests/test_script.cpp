@@ -218,6 +218,8 @@ TEST(Options, RejectsWhatCannotRun) {
         EXPECT_FALSE(p.error.empty());
     }
     EXPECT_TRUE(demo::ParseOptions({"--help"}).ok);
+    EXPECT_TRUE(demo::ParseOptions({"--version"}).options.version);
+    EXPECT_FALSE(demo::ParseOptions({"--version=1"}).ok);
 }
 
 namespace {

@@ -292,6 +292,10 @@ int main(int argc, char** argv) {
         std::fputs(demo::UsageText().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::fputs(demo::VersionText().c_str(), stdout);
+        return 0;
+    }
 
     // The script is checked whole before anything runs.
     std::string text;

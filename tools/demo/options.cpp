@@ -59,9 +59,12 @@ std::string UsageText() {
            "                        showed when it left the top\n"
            "  --desktop WxH         a headless desktop of W x H pixels (1024x768); the windows'\n"
            "                        scale follows it as on a real one (ROOFRIDER_SCALE too)\n"
+           "  --version             print the game's version\n"
            "A script line is 'at MS KEY', 'frame N KEY' or 'on WINDOW MS KEY'; '#' starts a\n"
            "comment.\n";
 }
+
+std::string VersionText() { return std::string("roofrider-demo ") + ROOFRIDER_VERSION + "\n"; }
 
 OptionsParse ParseOptions(const std::vector<std::string>& args) {
     OptionsParse result;
@@ -90,6 +93,8 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
 
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+        } else if (arg == "--version" && flag()) {
+            o.version = true;
         } else if (arg == "--timedemo" && flag()) {
             o.timedemo = true;
         } else if (arg == "--windows" && flag()) {
@@ -133,7 +138,7 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
             return fail("one script only ('" + o.script_path + "' and '" + arg + "')");
         }
     }
-    if (o.help) {
+    if (o.help || o.version) {
         result.ok = true;
         return result;
     }

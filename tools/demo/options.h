@@ -4,6 +4,7 @@
 //                  [--shot-at MS:FILE.png]... [--grace MS] [--max-ms MS]
 //                  [--timedemo | --realtime | --wallclock] [--assets DIR]
 //                  [--audio-driver NAME] [--frame-stats FILE] [--desktop WxH]
+//   roofrider-demo --help | --version
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,7 @@ struct Options {
     // desktop, 1024 x 768); the windows' scale follows as on a real one.
     int desktop_w = 0, desktop_h = 0;
     bool help = false;
+    bool version = false;  // --version: print it and do nothing else
 };
 
 struct OptionsParse {
@@ -50,5 +52,7 @@ struct OptionsParse {
 // The arguments after the program name.
 OptionsParse ParseOptions(const std::vector<std::string>& args);
 std::string UsageText();
+// "roofrider-demo 1.0.0": the version of the game it runs (CMake's project()).
+std::string VersionText();
 
 }  // namespace demo
