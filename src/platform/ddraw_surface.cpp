@@ -44,6 +44,24 @@ inline void KeyedRow(uint16_t* __restrict d, const uint16_t* __restrict s, int w
         if (s[x] != key) d[x] = s[x];
 }
 
+// The first column from x on whose pixel is the key (is_key) or is not;
+// w when there is none. Eight pixels that all fail are passed over at
+// once: the course's first keyed copy scans all of its 9 million pixels,
+// in runs of sky and of building hundreds of pixels long.
+inline int NextWhere(const uint16_t* row, int x, int w, uint16_t key, bool is_key) {
+    const Pixels8 k = {key, key, key, key, key, key, key, key};
+    for (; x + 8 <= w; x += 8) {
+        const Pixels8 keyed = Load8(row + x) == k;
+        uint64_t halves[2];
+        std::memcpy(halves, &keyed, sizeof halves);
+        const bool none_wanted = is_key ? (halves[0] | halves[1]) == 0 : (halves[0] & halves[1]) == ~uint64_t{0};
+        if (!none_wanted) break;
+    }
+    for (; x < w; ++x)
+        if ((row[x] == key) == is_key) return x;
+    return w;
+}
+
 inline bool InRange(uint16_t p, uint16_t lo, uint16_t hi) {
     const int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
     return r >= (lo >> 11) && r <= (hi >> 11) && g >= ((lo >> 5) & 63) && g <= ((hi >> 5) & 63) &&
@@ -75,11 +93,9 @@ void FindOpaqueRuns(const uint16_t* sheet, int w, int h, uint16_t key, DirectDra
     for (int y = 0; y < h; ++y) {
         const uint16_t* row = sheet + static_cast<std::ptrdiff_t>(y) * w;
         int x = 0;
-        while (x < w) {
-            while (x < w && row[x] == key) ++x;
-            if (x == w) break;
+        while ((x = NextWhere(row, x, w, key, /*is_key=*/false)) < w) {
             const int first = x;
-            while (x < w && row[x] != key) ++x;
+            x = NextWhere(row, x, w, key, /*is_key=*/true);
             out->runs.push_back(static_cast<uint16_t>(first));
             out->runs.push_back(static_cast<uint16_t>(x));
         }
@@ -267,6 +283,26 @@ int32_t DirectDrawSurface7::BltFast(int32_t x, int32_t y, DirectDrawSurface7* so
 
 // --- Making surfaces -----------------------------------------------------------
 
+namespace {
+
+// The surface of a 5-6-5 file whose size is the one asked for (0: the
+// file's own), or nullptr for any other file: the readers below take it.
+std::shared_ptr<DirectDrawSurface7> Read565Sheet(const std::string& program_path, int w, int h,
+                                                 std::shared_ptr<Display> display) {
+    const auto file = platform::bmp::Rgb565File::Open(program_path);
+    if (!file) return nullptr;
+    const platform::bmp::Rgb565Picture& picture = file->picture();
+    if ((w != 0 && w != picture.width) || (h != 0 && h != picture.height) ||
+        static_cast<int64_t>(picture.width) * picture.height > kMaxPixels)
+        return nullptr;
+    auto surface = NewSurface(picture.width, picture.height, std::move(display));
+    std::string error;
+    if (!file->ReadInto(surface->MutablePixels(), &error)) throw DDrawError(DDERR_NOTFOUND, error);
+    return surface;
+}
+
+}  // namespace
+
 std::shared_ptr<DirectDrawSurface7> DirectDraw7::CreateSurfaceFromFile(const std::string& program_path,
                                                                        DDSURFACEDESC2& desc) {
     const bool sized_w = (desc.lFlags & DDSD_WIDTH) && desc.lWidth != 0;
@@ -277,6 +313,11 @@ std::shared_ptr<DirectDrawSurface7> DirectDraw7::CreateSurfaceFromFile(const std
                          program_path + ": cannot make a surface of " +
                              SizeText(desc.lWidth, desc.lHeight) + " pixels");
     std::string error;
+    // A 5-6-5 picture of the surface's size (the course, 18 MB of pixels)
+    // is read from the file straight into the surface.
+    if (auto surface = Read565Sheet(program_path, sized_w ? desc.lWidth : 0, sized_h ? desc.lHeight : 0,
+                                    impl_->display))
+        return surface;
     const auto file = platform::bmp::ReadFile(program_path, &error);
     if (!file) throw DDrawError(DDERR_NOTFOUND, error);
     const std::span<const unsigned char> bytes = file->span();
