@@ -1,6 +1,7 @@
 // Forms runtime — start-up: SDL's video, timer and event parts (audio is
 // started on its own, so a machine without sound still shows windows), the
-// fonts, and the desktop's size.
+// fonts (their configuration read beside the display connection), and the
+// desktop's size.
 #include <cstring>
 #include <string>
 
@@ -19,6 +20,9 @@ void Initialise(bool headless) {
     // Windows are painted through their plain framebuffer; the display
     // layer asks the same for the play field.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    // The fonts' configuration is read meanwhile (fonts::Initialise below
+    // waits for it): the display connection mostly waits for the server.
+    fonts::StartLoading();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0)
         throw Error(std::string("no display to show the windows on (") + SDL_GetError() +
                     "); start the game on a desktop, or run the scripted runner headless");
