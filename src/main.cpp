@@ -1,6 +1,7 @@
-// The program: starts the toolkit and audio, then runs Main. An error that
-// no procedure handles is shown in a message box and ends the program with
-// status 1; without a display the message goes to standard error.
+// The program: starts the toolkit and, beside it, audio, then runs Main.
+// An error that no procedure handles is shown in a message box and ends the
+// program with status 1; without a display the message goes to standard
+// error.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -17,7 +18,7 @@ int main() {
         std::fprintf(stderr, "roofrider: %s\n", e.what());
         return 1;
     }
-    winmm::InitialiseAudio();
+    winmm::StartAudioInBackground();
     std::string error;
     try {
         Main();
