@@ -2,6 +2,7 @@
 // started on its own, so a machine without sound still shows windows), the
 // fonts (their configuration read beside the display connection), and the
 // desktop's size.
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -9,6 +10,17 @@
 #include "platform/forms_internal.h"
 
 namespace forms {
+namespace {
+
+// X's input method reads the locale's whole table of compose sequences
+// (half a megabyte of text, some 60 million instructions) when SDL opens
+// the display. The game reads no text, only keys, which arrive without
+// it: unless the user names a table of their own, it gets an empty one.
+void SkipComposeTable() {
+    if (!SDL_getenv("XCOMPOSEFILE")) setenv("XCOMPOSEFILE", "/dev/null", 0);
+}
+
+}  // namespace
 
 void Initialise(bool headless) {
     Toolkit& tk = TK();
@@ -20,6 +32,7 @@ void Initialise(bool headless) {
     // Windows are painted through their plain framebuffer; the display
     // layer asks the same for the play field.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    SkipComposeTable();  // before any other thread reads the environment
     // The fonts' configuration is read meanwhile (fonts::Initialise below
     // waits for it): the display connection mostly waits for the server.
     fonts::StartLoading();
