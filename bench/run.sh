@@ -64,6 +64,11 @@ PLAY=tests/scripts/win.txt
 # The whole game: the story watched to its end, New Game, the play's keys,
 # the evaluation's eight steps, the staff roll to its end (a key ends the
 # program once the roll is over; earlier ones are ignored).
+# The plays on real time press New Game once the title has been up four
+# seconds (its menu takes keys after about 3.3 s), not at a fixed time of
+# the run, so that a slow start on a busy machine does not lose the key.
+REALPLAY=$OUT/real-play.txt
+sed 's/^at 4000 Return/on Title 4000 Return/' "$PLAY" >"$REALPLAY"
 WHOLE=$OUT/whole-game.txt
 {
   echo "on Title 4000 Return"
@@ -186,7 +191,7 @@ for i in $(seq "$RUNS"); do
   WHOLE_S+=("$(kv "$OUT/whole$i.txt" wall_s)")
   RSS+=("$(kv "$OUT/whole$i.txt" max_rss_kb)")
   WHOLE_END=$(tail -1 "$OUT/whole$i.out")
-  "$DEMO" "$PLAY" --wallclock --frame-stats "$OUT/wall$i.csv" >"$OUT/wall$i.out" 2>>"$LOG" || true
+  "$DEMO" "$REALPLAY" --wallclock --frame-stats "$OUT/wall$i.csv" >"$OUT/wall$i.out" 2>>"$LOG" || true
   "$M" frames "$OUT/wall$i.csv" >"$OUT/wall$i.txt" 2>>"$LOG" || true
   W_CPU+=("$(kv "$OUT/wall$i.txt" frame_cpu_median_us)")
   W_MEAN+=("$(kv "$OUT/wall$i.txt" mean_interval_ms)")
@@ -202,7 +207,7 @@ if ((HAVE_X)); then
   say "real windows under Xvfb 1920x1080x24 + openbox ($RUNS plays)"
   start_x 24
   for i in $(seq "$RUNS"); do
-    DISPLAY=$X_DISPLAY "$M" run "$OUT/real$i.txt" -- "$DEMO" "$PLAY" --realtime --frame-stats "$OUT/real$i.csv" \
+    DISPLAY=$X_DISPLAY "$M" run "$OUT/real$i.txt" -- "$DEMO" "$REALPLAY" --realtime --max-ms 240000 --frame-stats "$OUT/real$i.csv" \
       >"$OUT/real$i.out" 2>>"$LOG" || true
     "$M" frames "$OUT/real$i.csv" >"$OUT/real$i.frames" 2>>"$LOG" || true
     R_CPU+=("$(kv "$OUT/real$i.frames" frame_cpu_median_us)")
@@ -288,7 +293,7 @@ echo "  headless frame CPU (composition + present into memory): $(m "${W_CPU[@]}
 echo "  start-up, outside: exec to the start-up window viewable, each run: ${O_START[*]:-none} ms"
 echo "  New Game, outside: key to the play window viewable $(m "${O_WINDOW[@]}") ms, to its first frame $(m "${O_NEW[@]}") ms; each run: ${O_NEW[*]:-none} ms"
 echo "  the story's music heard after it was asked (the sound library's own thread): $(m "${R_MUSIC[@]}") ms"
-echo "  New Game's parts: the ten sheets $(calc %.1f "${SHEETS_MS:-0}") ms, the music opened $(calc %.1f "${MUSIC_MS:-0}") ms, the play field shown to its first frame $(calc %.1f "${FIELD_MS:-0}") ms (in-process)"
+echo "  New Game's parts, in-process and headless: the ten sheets $(calc %.1f "${SHEETS_MS:-0}") ms, the play field shown to its first frame $(calc %.1f "${FIELD_MS:-0}") ms; the music opened $(calc %.1f "${MUSIC_MS:-0}") ms (on the sound library's own thread in the real program)"
 if ((HAVE_X)); then
   echo "  present 1920x1080x24, framebuffer (frame rectangle only): $(calc %.0f "${P24_FB:-0}") us wall, $(calc %.0f "${P24_CPU:-0}") us CPU"
   echo "  present 1920x1080x16, framebuffer (frame rectangle only): $(calc %.0f "${P16_FB:-0}") us wall, $(calc %.0f "${P16_CPU:-0}") us CPU"
