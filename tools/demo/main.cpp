@@ -277,6 +277,7 @@ int main(int argc, char** argv) {
         runner.CloseTrace();
         return Fail(e.what());
     }
+    if (options.desktop_w) forms::SimulateDesktop(options.desktop_w, options.desktop_h);
     // A headless run opens audio in place, so that it goes the same way
     // every time; real windows open it as the program does.
     if (headless)
