@@ -1,7 +1,14 @@
-// roofrider-xwatch — New Game to the first play frame, seen from outside
-// the program, on the X server (bench/run.sh).
+// roofrider-xwatch — the two start-up figures seen from outside the
+// program, on the X server (bench/run.sh).
 //
+//   roofrider-xwatch startup -- GAME ARGS...
 //   roofrider-xwatch new-game [--settle MS] -- KEY-COMMAND ARGS...
+//
+// startup: starts GAME and looks at the server every 5 ms (one process,
+// one connection: no program is started per look) until its window
+// "Opning" is viewable, the test xwininfo makes; prints exec_to_viewable_ms=
+// and the game's process id (pid=), and leaves the game running (what it
+// prints goes to standard error).
 //
 // With the game running on $DISPLAY: waits until its window "Title" is
 // viewable and then MS milliseconds more (4500: the lettering has met and
@@ -155,14 +162,40 @@ int NewGame(int settle_ms, char** key_command) {
     return 0;
 }
 
+int Startup(char** game_command) {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return Fail("no X display ($DISPLAY)");
+    XSync(d, False);
+    // The game writes to our standard error: our standard output carries
+    // only the figures, and whoever reads it is not kept waiting for the
+    // game to end.
+    posix_spawn_file_actions_t to_stderr;
+    posix_spawn_file_actions_init(&to_stderr);
+    posix_spawn_file_actions_adddup2(&to_stderr, 2, 1);
+    pid_t pid = 0;
+    const int64_t exec_ns = NowNs();
+    const int spawned = posix_spawnp(&pid, game_command[0], &to_stderr, nullptr, game_command, environ);
+    posix_spawn_file_actions_destroy(&to_stderr);
+    if (spawned != 0) return Fail("the game cannot be started");
+    if (!WaitViewable(d, "Opning", exec_ns + kGiveUpMs * 1000000)) return Fail("no window \"Opning\" came");
+    const int64_t shown_ns = NowNs();
+    std::printf("exec_to_viewable_ms=%.1f\npid=%d\n", static_cast<double>(shown_ns - exec_ns) / 1e6, pid);
+    XCloseDisplay(d);
+    return 0;
+}
+
 int Usage() {
-    std::fputs("usage: roofrider-xwatch new-game [--settle MS] -- KEY-COMMAND ARGS...\n", stderr);
+    std::fputs("usage: roofrider-xwatch startup -- GAME ARGS...\n"
+               "       roofrider-xwatch new-game [--settle MS] -- KEY-COMMAND ARGS...\n",
+               stderr);
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 4 && std::strcmp(argv[1], "startup") == 0 && std::strcmp(argv[2], "--") == 0)
+        return Startup(argv + 3);
     if (argc < 4 || std::strcmp(argv[1], "new-game") != 0) return Usage();
     int settle_ms = 4500;
     int at = 2;
