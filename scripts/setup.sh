@@ -10,7 +10,7 @@ PACKAGES=(
   timgm6mb-soundfont fluidsynth lame
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-kouzan-mouhitsu fonts-rocknroll fonts-dejavu-core
   libgtest-dev libbenchmark-dev libclang-rt-14-dev
-  xvfb openbox xdotool
+  xvfb openbox xdotool x11-utils
   "$@"
 )
 

@@ -1,8 +1,8 @@
-// The program: starts the toolkit and audio, then runs Main. An error that
-// no procedure handles is shown in a message box and ends the program with
-// status 1; without a display the message goes to standard error. A
-// display lost for good ends it with status 1 as well (the toolkit says
-// so on standard error).
+// The program: starts the toolkit and, beside it, audio, then runs Main.
+// An error that no procedure handles is shown in a message box and ends the
+// program with status 1; without a display the message goes to standard
+// error. A display lost for good ends it with status 1 as well (the toolkit
+// says so on standard error).
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -19,7 +19,7 @@ int main() {
         std::fprintf(stderr, "roofrider: %s\n", e.what());
         return 1;
     }
-    winmm::InitialiseAudio();
+    winmm::StartAudioInBackground();
     std::string error;
     try {
         Main();

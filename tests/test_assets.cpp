@@ -33,29 +33,44 @@ uint32_t Little(const Bytes& b, size_t at, int n) {
     return v;
 }
 
-// A 24-bit BMP, top row first; width 0 when the bytes are not one.
+// A picture as the game's files hold it (24-bit, or 16-bit 5-6-5 like the
+// course), top row first, in 24-bit colour; width 0 when the bytes are not
+// one.
 struct Picture {
     int width = 0, height = 0;
     std::vector<uint32_t> px;
     uint32_t At(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
 };
 
+// A 5-6-5 pixel widened as SDL widens it (the top bits repeated below).
+uint32_t Widen565(uint32_t p) {
+    const uint32_t r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+    return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+}
+
 Picture Decode(const Bytes& b, std::string* why) {
     Picture p;
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return *why = "not a BMP", p;
-    if (Little(b, 28, 2) != 24 || Little(b, 30, 4) != 0) return *why = "not 24-bit BI_RGB", p;
+    const uint32_t depth = Little(b, 28, 2), compression = Little(b, 30, 4);
+    const bool rgb565 = depth == 16 && compression == 3 && Little(b, 54, 4) == 0xF800 &&
+                        Little(b, 58, 4) == 0x07E0 && Little(b, 62, 4) == 0x001F;
+    if (!rgb565 && (depth != 24 || compression != 0)) return *why = "neither 24-bit BI_RGB nor 5-6-5", p;
     if (Little(b, 2, 4) != b.size()) return *why = "file size field is wrong", p;
     int w = static_cast<int>(Little(b, 18, 4)), h = static_cast<int>(Little(b, 22, 4));
-    size_t offset = Little(b, 10, 4), stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
+    const bool top_down = h < 0;
+    h = top_down ? -h : h;
+    const size_t bytes = depth / 8;
+    size_t offset = Little(b, 10, 4), stride = (static_cast<size_t>(w) * bytes + 3) & ~size_t{3};
     if (w <= 0 || h <= 0 || offset + stride * h > b.size()) return *why = "bad size", p;
     p.width = w;
     p.height = h;
     p.px.resize(static_cast<size_t>(w) * h);
     for (int y = 0; y < h; ++y) {
-        const unsigned char* row = b.data() + offset + stride * (h - 1 - y);
+        const unsigned char* row = b.data() + offset + stride * (top_down ? y : h - 1 - y);
         for (int x = 0; x < w; ++x)
             p.px[static_cast<size_t>(y) * w + x] =
-                (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
+                rgb565 ? Widen565(uint32_t{row[2 * x]} | uint32_t{row[2 * x + 1]} << 8)
+                       : (uint32_t{row[3 * x + 2]} << 16) | (uint32_t{row[3 * x + 1]} << 8) | row[3 * x];
     }
     return p;
 }

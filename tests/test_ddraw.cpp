@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "assetgen/pictures/file_formats.h"
 #include "platform/clock.h"
 #include "platform/ddraw.h"
 #include "synthetic_assets.h"
@@ -197,6 +198,45 @@ TEST_F(DDrawTest, PicturesLoadAtTheirOwnSizeOrScaledToTheDescription) {
     auto w = dd->CreateSurfaceFromFile(path, wide);
     EXPECT_EQ(w->Width(), 12);
     EXPECT_EQ(w->Height(), 2);
+}
+
+// The course is stored as 5-6-5 pixels and read straight into its
+// surface: the generator's 16-bit file must give the very pixels its 24-bit
+// file gives through the converting reader, stored either way up, with
+// padded rows; a 16-bit file cut short is named like any other.
+TEST_F(DDrawTest, A565PictureGivesThePixelsOfIts24BitTwin) {
+    pictures::Image img(5, 3);  // odd width: every row is padded
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) img.Set(x, y, static_cast<uint32_t>(0x3F1E07 * (x + 5 * y + 1)) & 0xFFFFFF);
+    auto write = [&](const std::string& name, const std::vector<unsigned char>& bytes) {
+        std::ofstream(dir / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return dir.string() + "/" + name;
+    };
+    std::vector<unsigned char> top_down = pictures::EncodeBmp565(img);
+    ASSERT_EQ(top_down[28], 16);
+    std::vector<unsigned char> bottom_up = top_down;  // the same rows, stored last row first
+    const size_t offset = top_down[10], stride = 12;
+    for (int y = 0; y < 3; ++y)
+        std::copy_n(top_down.begin() + static_cast<long>(offset + stride * y), stride,
+                    bottom_up.begin() + static_cast<long>(offset + stride * (2 - y)));
+    for (int i = 0; i < 4; ++i) bottom_up[22 + i] = i == 0 ? 3 : 0;
+
+    DDSURFACEDESC2 d = OffscreenDesc(5, 3);
+    auto twin = dd->CreateSurfaceFromFile(write("twin24.bmp", pictures::EncodeBmp(img)), d);
+    const std::vector<uint16_t> expect(twin->Pixels(), twin->Pixels() + 15);
+    for (const std::string& name : {write("top.bmp", top_down), write("bottom.bmp", bottom_up)}) {
+        auto s = dd->CreateSurfaceFromFile(name, d);
+        ASSERT_EQ(s->Width(), 5);
+        EXPECT_EQ(std::vector<uint16_t>(s->Pixels(), s->Pixels() + 15), expect) << name;
+    }
+    top_down.pop_back();
+    try {
+        dd->CreateSurfaceFromFile(write("short.bmp", top_down), d);
+        FAIL() << "a 16-bit picture cut short loaded";
+    } catch (const DDrawError& e) {
+        EXPECT_NE(std::string(e.what()).find("short.bmp: file is"), std::string::npos) << e.what();
+    }
 }
 
 TEST_F(DDrawTest, MissingDamagedOrWronglySizedPicturesRaiseErrorsNamingTheFile) {

@@ -132,7 +132,8 @@ TEST_F(CostsTest, LargeKeyedSheetsCopyRunByRunExactlyAsPixelByPixel) {
         for (size_t i = 0; i < expected.size(); ++i)
             ASSERT_EQ(back->Pixels()[i], expected[i]) << "pixel " << i << " after copying from " << r.Left;
     };
-    for (int left : {0, 1, 96, 97, 1234, 2199}) copy_and_check(RECT{left, 3, left + 800, 120}, 0, 100);
+    // Rectangles within one band of the runs and across two (at 1024, 2048).
+    for (int left : {0, 1, 96, 97, 700, 1234, 1500, 2199}) copy_and_check(RECT{left, 3, left + 800, 120}, 0, 100);
     copy_and_check(RECT{2990, 0, 3000, 120}, 790, 480);  // the sheet's last columns
     copy_and_check(RECT{500, 60, 501, 61}, 5, 5);         // one pixel
 

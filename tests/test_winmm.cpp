@@ -2,8 +2,10 @@
 // player and the beep, tested at the sound library's boundary.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <future>
 #include <set>
 
 #include "platform/winmm.h"
@@ -233,6 +235,61 @@ TEST_F(SoundFolderTest, DecodesEachFileOnce) {
     int loads = 0;
     for (const std::string& c : *log_) loads += c == "load go.wav";
     EXPECT_EQ(loads, 1);
+}
+
+// The sound library opened on its own thread (the real program's start):
+// music commands sent while it is still opening answer at once and are
+// carried out in their order once it is open; a wave waits for it. The
+// program sees the same codes and device states as with the library opened
+// in place, and the library gets the same calls in each family.
+TEST_F(SoundFolderTest, OnItsOwnThreadTheSoundLibraryGetsTheSameCallsAndTheProgramTheSameAnswers) {
+    // Before the opening ends: the story's music and the play's commands.
+    auto music = [&](List* seen) {
+        const List commands{"play " + base_ + "sound\\bgm1.mid", "close " + base_ + "sound\\bgm1.mid",
+                            "open " + base_ + "sound\\bgm1.mid alias mcifile ",
+                            "open " + base_ + "sound\\broken.mid alias b ", "play mcifile notify",
+                            "play mcifile notify"};
+        for (const std::string& command : commands)
+            seen->push_back(command.substr(0, 5) + std::to_string(mciSendStringA(command, nullptr, 0, 0)) + " " +
+                            std::to_string(static_cast<int>(winmm::QueryDeviceState("mcifile"))));
+    };
+    // After: waves, and the music closed.
+    auto waves = [&](List* seen) {
+        seen->push_back(std::to_string(winmm::sndPlaySoundA(base_ + "sound\\go.wav", winmm::SND_ASYNC)));
+        seen->push_back(std::to_string(mciSendStringA("play " + base_ + "sound\\idou.wav", nullptr, 0, 0)));
+        seen->push_back(std::to_string(winmm::sndPlaySoundA(base_ + "sound\\noise.wav", winmm::SND_ASYNC)));
+        seen->push_back(std::to_string(mciSendStringA("close mcifile", nullptr, 0, 0)));
+        seen->push_back(std::to_string(static_cast<int>(winmm::QueryDeviceState("mcifile"))));
+    };
+    // The calls, music first, each family in its own order.
+    auto families = [&] {
+        List calls = Calls(), music_calls, others;
+        for (const std::string& c : calls) (c.find("music") != std::string::npos ? music_calls : others).push_back(c);
+        music_calls.insert(music_calls.end(), others.begin(), others.end());
+        return music_calls;
+    };
+
+    List in_place;
+    music(&in_place);
+    waves(&in_place);
+    winmm::ResetAudioForTests();  // the devices still open are closed
+    const List in_place_calls = families();
+
+    std::promise<void> opening;
+    std::shared_future<void> opened = opening.get_future().share();
+    winmm::InstallBackendForTests(winmm::MakeWorkerBackend([this, opened] {
+        opened.wait();
+        return std::make_unique<winmm_test::RecordingBackend>(log_);
+    }));
+    List on_thread;
+    music(&on_thread);  // answered while the library is still opening
+    EXPECT_EQ(Calls(), List{});
+    opening.set_value();
+    waves(&on_thread);
+    winmm::ResetAudioForTests();  // after the queued music calls
+    EXPECT_EQ(on_thread, in_place);
+    EXPECT_EQ(families(), in_place_calls);
+    EXPECT_NE(std::find(in_place_calls.begin(), in_place_calls.end(), "music bgm1.mid"), in_place_calls.end());
 }
 
 TEST(TimeGetTime, FollowsTheClockAndWraps) {

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@
 namespace winmm_test {
 
 // Every call that reaches the back-end, as a line: "play 0 go.wav",
-// "halt 3", "music bgm1.mid", "halt music", "load go.wav", ...
+// "halt 3", "music bgm1.mid", "halt music", "load go.wav", ... Music and
+// chunk calls may come from two threads (the sound library's own thread).
 class RecordingBackend final : public winmm::AudioBackend {
 public:
     explicit RecordingBackend(std::shared_ptr<std::vector<std::string>> log)
@@ -37,39 +39,45 @@ public:
         std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
         auto length = winmm::SoundFileLengthUs(bytes, error);
         if (!length) return false;
-        *id = next_id_++;
         *length_us = *length;
-        names_[*id] = std::filesystem::path(linux_path).filename().string();
-        log_->push_back("load " + names_[*id]);
+        *id = Named(std::filesystem::path(linux_path).filename().string());
+        Log("load ", *id);
         return true;
     }
     bool LoadChunkWav(const std::vector<unsigned char>& wav, int* id, uint64_t* length_us,
                       std::string* error) override {
         auto length = winmm::WavLengthUs(wav, error);
         if (!length) return false;
-        *id = next_id_++;
         *length_us = *length;
-        names_[*id] = "beep";
+        *id = Named("beep");
         return true;
     }
     void FreeChunk(int) override {}
-    void PlayChunk(int channel, int id) override {
-        log_->push_back("play " + std::to_string(channel) + " " + names_[id]);
-    }
-    void HaltChannel(int channel) override { log_->push_back("halt " + std::to_string(channel)); }
+    void PlayChunk(int channel, int id) override { Log("play " + std::to_string(channel) + " ", id); }
+    void HaltChannel(int channel) override { Log("halt " + std::to_string(channel)); }
     void EnsureChannels(int) override {}
     bool LoadMusic(const std::string& linux_path, int* id, std::string*) override {
-        *id = next_id_++;
-        names_[*id] = std::filesystem::path(linux_path).filename().string();
-        log_->push_back("load music " + names_[*id]);
+        *id = Named(std::filesystem::path(linux_path).filename().string());
+        Log("load music ", *id);
         return true;
     }
-    void PlayMusic(int id) override { log_->push_back("music " + names_[id]); }
-    void HaltMusic() override { log_->push_back("halt music"); }
+    void PlayMusic(int id) override { Log("music ", id); }
+    void HaltMusic() override { Log("halt music"); }
     void FreeMusic(int) override {}
 
 private:
+    int Named(const std::string& name) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        names_[next_id_] = name;
+        return next_id_++;
+    }
+    void Log(const std::string& line, int id = 0) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        log_->push_back(id ? line + names_[id] : line);
+    }
+
     std::shared_ptr<std::vector<std::string>> log_;
+    std::mutex mutex_;
     std::map<int, std::string> names_;
     int next_id_ = 1;
 };

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,9 +75,15 @@ public:
     virtual void FreeMusic(int id) = 0;
 };
 
-// The SDL_mixer back-end (after Mix_OpenAudio) and the silent one.
+// The SDL_mixer back-end (after Mix_OpenAudio) and the silent one. The
+// SDL_mixer back-end may take its music calls on one thread and its
+// chunk calls on another.
 std::unique_ptr<AudioBackend> MakeSdlMixerBackend(const std::string& driver);
 std::unique_ptr<AudioBackend> MakeSilentBackend();
+// The back-end that `open` makes, opened on a thread of its own and
+// driven from there (winmm_worker.cpp): music calls are queued, chunk
+// calls wait for the opening.
+std::unique_ptr<AudioBackend> MakeWorkerBackend(std::function<std::unique_ptr<AudioBackend>()> open);
 
 // Starts SDL audio and the mixer on the named driver (empty: SDL's
 // choice). False with a reason when the device cannot be opened.
@@ -125,7 +132,8 @@ const CachedChunk* BeepChunk();
 // The Linux path of a program path; MCIERR_FILE_NOT_FOUND when it is not there.
 int32_t LocateSoundFile(const std::string& program_path, std::string* linux_path);
 bool FileExists(const std::string& linux_path);
-// One line on standard error per sound file that is missing or damaged.
+// One line on standard error per sound file that is missing or damaged
+// (from any thread).
 void ReportSoundFileOnce(const std::string& program_path, const std::string& problem);
 // Forgets the cache and the wave channel (the back-end is being replaced).
 void ResetWavePlayer();

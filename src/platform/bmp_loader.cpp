@@ -12,8 +12,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/files.h"
 
@@ -21,6 +23,9 @@ namespace platform::bmp {
 namespace {
 
 constexpr uint32_t kFileHeaderSize = 14;
+// Enough of a file's first bytes for every header Check reads, with the
+// colour masks after the smallest header that has them.
+constexpr size_t kHeaderBytes = 14 + 124 + 12;
 // Larger files are read as any other file (and refused by the checks).
 constexpr uint64_t kMaxFileBytes = 0x7fffffffu;
 constexpr int64_t kMaxSide = 32768;
@@ -46,9 +51,10 @@ bool Fail(std::string* error, const std::string& name, const std::string& what) 
 
 std::string Bytes(uint64_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
 
-// Checks the headers against the bytes; true if SDL may read them.
-bool Check(std::span<const unsigned char> b, const std::string& name, std::string* error) {
-    const uint64_t size = b.size();
+// Checks the headers against a file of `size` bytes whose first bytes
+// are b (all of them, or at least the first kHeaderBytes); true if SDL may
+// read it.
+bool Check(std::span<const unsigned char> b, uint64_t size, const std::string& name, std::string* error) {
     if (size < 2 || b[0] != 'B' || b[1] != 'M')
         return Fail(error, name, size < 2 ? "file is " + Bytes(size) + ", too short to be a BMP picture"
                                           : "not a BMP picture (it does not begin with \"BM\")");
@@ -149,7 +155,7 @@ SDL_Surface* LoadBytes(std::span<const unsigned char> bytes, const std::string& 
         Fail(error, name, "file is " + Bytes(bytes.size()) + ", too large for a picture");
         return nullptr;
     }
-    if (!Check(bytes, name, error)) return nullptr;
+    if (!Check(bytes, bytes.size(), name, error)) return nullptr;
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!rw) {
         Fail(error, name, std::string("could not be read (") + SDL_GetError() + ")");
@@ -161,7 +167,7 @@ SDL_Surface* LoadBytes(std::span<const unsigned char> bytes, const std::string& 
 }
 
 std::optional<Rgb24Picture> Rgb24PictureOf(std::span<const unsigned char> b) {
-    if (b.size() > 0x7fffffffu || !Check(b, std::string(), nullptr)) return std::nullopt;
+    if (b.size() > 0x7fffffffu || !Check(b, b.size(), std::string(), nullptr)) return std::nullopt;
     const uint32_t info_size = U32(b, 14);
     Rgb24Picture p;
     int64_t height = 0;
@@ -190,6 +196,84 @@ void DecodeRgb24To565(std::span<const unsigned char> bytes, const Rgb24Picture& 
         for (int x = 0; x < p.width; ++x, s += 3)  // stored blue, green, red
             d[x] = static_cast<uint16_t>(((s[2] >> 3) << 11) | ((s[1] >> 2) << 5) | (s[0] >> 3));
     }
+}
+
+namespace {
+
+// The 5-6-5 layout of checked headers: 16 bits a pixel, bit-field colours
+// red 0xF800, green 0x07E0, blue 0x001F and no alpha.
+std::optional<Rgb565Picture> Rgb565Layout(std::span<const unsigned char> b) {
+    const uint32_t info_size = U32(b, 14);
+    if (info_size < 40 || U16(b, 28) != 16 || U32(b, 30) != kBiBitfields) return std::nullopt;
+    if (U32(b, 54) != 0xF800 || U32(b, 58) != 0x07E0 || U32(b, 62) != 0x001F) return std::nullopt;
+    if (info_size >= 56 && U32(b, 66) != 0) return std::nullopt;
+    Rgb565Picture p;
+    const int32_t height = I32(b, 22);
+    p.width = I32(b, 18);
+    p.top_down = height < 0;
+    p.height = height < 0 ? -height : height;
+    p.data_offset = U32(b, 10);
+    p.stride = (static_cast<size_t>(p.width) * 16 + 31) / 32 * 4;
+    return p;
+}
+
+bool ReadAt(int fd, void* to, size_t n, uint64_t offset) {
+    auto* at = static_cast<unsigned char*>(to);
+    while (n > 0) {
+        const ssize_t got = pread(fd, at, n, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        at += got;
+        n -= static_cast<size_t>(got);
+        offset += static_cast<uint64_t>(got);
+    }
+    return true;
+}
+
+}  // namespace
+
+Rgb565File::~Rgb565File() {
+    if (fd_ >= 0) close(fd_);
+}
+
+Rgb565File::Rgb565File(Rgb565File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), picture_(other.picture_), name_(std::move(other.name_)) {}
+
+std::optional<Rgb565File> Rgb565File::Open(const std::string& program_path) {
+    Rgb565File file;
+    file.fd_ = open(files::MapPath(program_path).c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (file.fd_ < 0 || fstat(file.fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<uint64_t>(st.st_size) > kMaxFileBytes)
+        return std::nullopt;
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
+    unsigned char header[kHeaderBytes];
+    const size_t head = static_cast<size_t>(std::min<uint64_t>(size, kHeaderBytes));
+    if (!ReadAt(file.fd_, header, head, 0) || !Check({header, head}, size, program_path, nullptr))
+        return std::nullopt;
+    const auto picture = Rgb565Layout({header, head});
+    if (!picture) return std::nullopt;
+    file.picture_ = *picture;
+    file.name_ = program_path;
+    return file;
+}
+
+bool Rgb565File::ReadInto(uint16_t* out, std::string* error) const {
+    const Rgb565Picture& p = picture_;
+    const size_t row_bytes = static_cast<size_t>(p.width) * 2;
+    // Stored top row first and without padding: the rows are the surface's
+    // own, read in one go.
+    if (p.top_down && p.stride == row_bytes) {
+        if (ReadAt(fd_, out, row_bytes * static_cast<size_t>(p.height), p.data_offset)) return true;
+        return Fail(error, name_, "could not be read (the file changed while it was read)");
+    }
+    for (int y = 0; y < p.height; ++y) {
+        const int stored = p.top_down ? y : p.height - 1 - y;
+        if (!ReadAt(fd_, out + static_cast<size_t>(y) * static_cast<size_t>(p.width), row_bytes,
+                    p.data_offset + static_cast<uint64_t>(stored) * p.stride))
+            return Fail(error, name_, "could not be read (the file changed while it was read)");
+    }
+    return true;
 }
 
 std::optional<FileBytes> ReadFile(const std::string& program_path, std::string* error) {

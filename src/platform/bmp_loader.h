@@ -62,4 +62,36 @@ std::optional<Rgb24Picture> Rgb24PictureOf(std::span<const unsigned char> bytes)
 void DecodeRgb24To565(std::span<const unsigned char> bytes, const Rgb24Picture& picture, uint16_t* out,
                       std::ptrdiff_t out_stride);
 
+// An uncompressed 16-bit picture with 5-6-5 bit-field colours (red 0xF800,
+// green 0x07E0, blue 0x001F): the display layer's own pixel format, so its
+// rows go from the file straight into a surface, with no copy of the file
+// and no conversion (the course picture is 18 MB of them).
+struct Rgb565Picture {
+    int width = 0, height = 0;
+    bool top_down = false;
+    size_t data_offset = 0;
+    size_t stride = 0;
+};
+class Rgb565File {
+public:
+    // The file, open, when it is such a picture and passes every check of
+    // LoadBytes; nullopt for any other file, or none (ReadFile and
+    // LoadBytes then read it, or say what is wrong with it).
+    static std::optional<Rgb565File> Open(const std::string& program_path);
+    ~Rgb565File();
+    Rgb565File(Rgb565File&& other) noexcept;
+    Rgb565File& operator=(Rgb565File&&) = delete;
+
+    const Rgb565Picture& picture() const { return picture_; }
+    // The rows into out, row y at out + y * width. False with *error naming
+    // the file when it cannot be read whole (it shrank since it was opened).
+    bool ReadInto(uint16_t* out, std::string* error) const;
+
+private:
+    Rgb565File() = default;
+    int fd_ = -1;
+    Rgb565Picture picture_;
+    std::string name_;
+};
+
 }  // namespace platform::bmp

@@ -58,15 +58,24 @@ struct DirectDrawSurface7::Impl {
     SDL_Surface* sdl = nullptr;  // an SDL view of the same pixels
     bool has_key = false;
     uint16_t key_lo = 0, key_hi = 0;
-    // Where a large keyed sheet is not the key: per row, the runs of other
-    // pixels, so a keyed copy reads and copies only those (two thirds of
-    // the course picture is key). Made at the first keyed copy from the
-    // sheet; any write to its pixels (MutablePixels, a copy onto it, a new
-    // key) drops it.
+    // Where a large keyed sheet is not the key: per band of kRunBand
+    // columns and per row, the runs of other pixels, so a keyed copy reads
+    // and copies only those (two thirds of the course picture is key). A
+    // band's runs are found by the first keyed copy that reads it (the
+    // play's first frame reads one of the course's fifteen); any write to
+    // the pixels (MutablePixels, a copy onto the sheet, a new key) drops
+    // them all.
     struct OpaqueRuns {
-        bool valid = false;
-        std::vector<uint32_t> row_start;  // h + 1 offsets into runs
-        std::vector<uint16_t> runs;       // pairs: first, one past the last
+        static constexpr int kRunBand = 1024;
+        struct Band {
+            bool valid = false;
+            std::vector<uint32_t> row_start;  // h + 1 offsets into runs
+            std::vector<uint16_t> runs;       // pairs of sheet columns: first, one past the last
+        };
+        std::vector<Band> bands;
+        void Drop() {
+            for (Band& band : bands) band.valid = false;
+        }
     } opaque_runs;
     std::shared_ptr<Display> display;
     uint64_t restored_epoch = 0;
@@ -159,11 +168,14 @@ void Opaque(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* src,
 void Keyed(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* src, std::ptrdiff_t src_stride,
            int w, int h, uint16_t key);
 // Rows of the keyed copy of the rectangle [left, left + w) x [top, top + h)
-// of a sheet whose opaque runs are known: only the runs are copied.
+// of a sheet, as far as one band whose opaque runs are known covers it:
+// only the runs are copied.
 void KeyedRuns(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* sheet, std::ptrdiff_t sheet_stride,
-               const DirectDrawSurface7::Impl::OpaqueRuns& runs, int left, int top, int w, int h);
-// The runs of a whole w x h sheet (pixels other than key).
-void FindOpaqueRuns(const uint16_t* sheet, int w, int h, uint16_t key, DirectDrawSurface7::Impl::OpaqueRuns* runs);
+               const DirectDrawSurface7::Impl::OpaqueRuns::Band& band, int left, int top, int w, int h);
+// The runs (pixels other than key) of columns [x0, x1) of every row of a
+// sheet h rows high.
+void FindOpaqueRuns(const uint16_t* sheet, std::ptrdiff_t sheet_stride, int x0, int x1, int h, uint16_t key,
+                    DirectDrawSurface7::Impl::OpaqueRuns::Band* band);
 void KeyRange(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* src,
               std::ptrdiff_t src_stride, int w, int h, uint16_t lo, uint16_t hi);
 // Nearest-neighbour scaling of a whole 565 picture into another size.

@@ -44,6 +44,24 @@ inline void KeyedRow(uint16_t* __restrict d, const uint16_t* __restrict s, int w
         if (s[x] != key) d[x] = s[x];
 }
 
+// The first column from x on whose pixel is the key (is_key) or is not;
+// w when there is none. Eight pixels that all fail are passed over at
+// once: the course's first keyed copy scans all of its 9 million pixels,
+// in runs of sky and of building hundreds of pixels long.
+inline int NextWhere(const uint16_t* row, int x, int w, uint16_t key, bool is_key) {
+    const Pixels8 k = {key, key, key, key, key, key, key, key};
+    for (; x + 8 <= w; x += 8) {
+        const Pixels8 keyed = Load8(row + x) == k;
+        uint64_t halves[2];
+        std::memcpy(halves, &keyed, sizeof halves);
+        const bool none_wanted = is_key ? (halves[0] | halves[1]) == 0 : (halves[0] & halves[1]) == ~uint64_t{0};
+        if (!none_wanted) break;
+    }
+    for (; x < w; ++x)
+        if ((row[x] == key) == is_key) return x;
+    return w;
+}
+
 inline bool InRange(uint16_t p, uint16_t lo, uint16_t hi) {
     const int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
     return r >= (lo >> 11) && r <= (hi >> 11) && g >= ((lo >> 5) & 63) && g <= ((hi >> 5) & 63) &&
@@ -69,36 +87,35 @@ void Keyed(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* src, std::p
     for (int y = 0; y < h; ++y) KeyedRow(dst + y * dst_stride, src + y * src_stride, w, key);
 }
 
-void FindOpaqueRuns(const uint16_t* sheet, int w, int h, uint16_t key, DirectDrawSurface7::Impl::OpaqueRuns* out) {
-    out->row_start.assign(1, 0);
-    out->runs.clear();
+void FindOpaqueRuns(const uint16_t* sheet, std::ptrdiff_t sheet_stride, int x0, int x1, int h, uint16_t key,
+                    DirectDrawSurface7::Impl::OpaqueRuns::Band* band) {
+    band->row_start.assign(1, 0);
+    band->runs.clear();
     for (int y = 0; y < h; ++y) {
-        const uint16_t* row = sheet + static_cast<std::ptrdiff_t>(y) * w;
-        int x = 0;
-        while (x < w) {
-            while (x < w && row[x] == key) ++x;
-            if (x == w) break;
+        const uint16_t* row = sheet + y * sheet_stride;
+        int x = x0;
+        while ((x = NextWhere(row, x, x1, key, /*is_key=*/false)) < x1) {
             const int first = x;
-            while (x < w && row[x] != key) ++x;
-            out->runs.push_back(static_cast<uint16_t>(first));
-            out->runs.push_back(static_cast<uint16_t>(x));
+            x = NextWhere(row, x, x1, key, /*is_key=*/true);
+            band->runs.push_back(static_cast<uint16_t>(first));
+            band->runs.push_back(static_cast<uint16_t>(x));
         }
-        out->row_start.push_back(static_cast<uint32_t>(out->runs.size() / 2));
+        band->row_start.push_back(static_cast<uint32_t>(band->runs.size() / 2));
     }
-    out->valid = true;
+    band->valid = true;
 }
 
 void KeyedRuns(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* sheet, std::ptrdiff_t sheet_stride,
-               const DirectDrawSurface7::Impl::OpaqueRuns& runs, int left, int top, int w, int h) {
+               const DirectDrawSurface7::Impl::OpaqueRuns::Band& band, int left, int top, int w, int h) {
     const int right = left + w;
     for (int y = 0; y < h; ++y) {
-        const size_t first = runs.row_start[static_cast<size_t>(top + y)];
-        const size_t last = runs.row_start[static_cast<size_t>(top + y) + 1];
+        const size_t first = band.row_start[static_cast<size_t>(top + y)];
+        const size_t last = band.row_start[static_cast<size_t>(top + y) + 1];
         // The first run that ends past the left edge.
         size_t lo = first, hi = last;
         while (lo < hi) {
             const size_t mid = (lo + hi) / 2;
-            if (runs.runs[mid * 2 + 1] <= left)
+            if (band.runs[mid * 2 + 1] <= left)
                 lo = mid + 1;
             else
                 hi = mid;
@@ -106,8 +123,8 @@ void KeyedRuns(uint16_t* dst, std::ptrdiff_t dst_stride, const uint16_t* sheet, 
         const uint16_t* s = sheet + static_cast<std::ptrdiff_t>(top + y) * sheet_stride;
         uint16_t* d = dst + static_cast<std::ptrdiff_t>(y) * dst_stride - left;
         for (size_t i = lo; i < last; ++i) {
-            const int a = std::max<int>(runs.runs[i * 2], left);
-            const int b = std::min<int>(runs.runs[i * 2 + 1], right);
+            const int a = std::max<int>(band.runs[i * 2], left);
+            const int b = std::min<int>(band.runs[i * 2 + 1], right);
             if (a >= right) break;
             std::memcpy(d + a, s + a, static_cast<size_t>(b - a) * sizeof(uint16_t));
         }
@@ -185,7 +202,7 @@ int DirectDrawSurface7::Width() const { return impl_->w; }
 int DirectDrawSurface7::Height() const { return impl_->h; }
 const uint16_t* DirectDrawSurface7::Pixels() const { return impl_->pixels; }
 uint16_t* DirectDrawSurface7::MutablePixels() {
-    impl_->opaque_runs.valid = false;  // the caller may change them
+    impl_->opaque_runs.Drop();  // the caller may change them
     return impl_->pixels;
 }
 
@@ -214,8 +231,28 @@ void DirectDrawSurface7::SetColorKey(int32_t flags, const DDCOLORKEY& key) {
     impl_->has_key = true;
     impl_->key_lo = ColorTo565(key.low);
     impl_->key_hi = ColorTo565(key.high);
-    impl_->opaque_runs.valid = false;
+    impl_->opaque_runs.Drop();
 }
+
+namespace {
+
+// A keyed copy of rectangle r of a large sheet, band by band, each band's
+// runs found when it is first read.
+void KeyedCopyByRuns(DirectDrawSurface7::Impl& s, uint16_t* to, std::ptrdiff_t to_stride, const RECT& r) {
+    using Runs = DirectDrawSurface7::Impl::OpaqueRuns;
+    std::vector<Runs::Band>& bands = s.opaque_runs.bands;
+    bands.resize(static_cast<size_t>((s.w + Runs::kRunBand - 1) / Runs::kRunBand));
+    for (int b = r.Left / Runs::kRunBand; b <= (r.Right - 1) / Runs::kRunBand; ++b) {
+        Runs::Band& band = bands[static_cast<size_t>(b)];
+        const int x0 = b * Runs::kRunBand, x1 = std::min(s.w, x0 + Runs::kRunBand);
+        if (!band.valid) blit::FindOpaqueRuns(s.pixels, s.w, x0, x1, s.h, s.key_lo, &band);
+        const int left = std::max<int>(r.Left, x0), right = std::min<int>(r.Right, x1);
+        blit::KeyedRuns(to + (left - r.Left), to_stride, s.pixels, s.w, band, left, r.Top, right - left,
+                        r.Bottom - r.Top);
+    }
+}
+
+}  // namespace
 
 int32_t DirectDrawSurface7::BltFast(int32_t x, int32_t y, DirectDrawSurface7* source,
                                     const RECT* src_rect, int32_t flags) {
@@ -250,13 +287,12 @@ int32_t DirectDrawSurface7::BltFast(int32_t x, int32_t y, DirectDrawSurface7* so
         from_stride = w;
     }
     if (costs::g_copy_log) costs::g_copy_log->push_back(CopyRecord{from, to, from_stride, d.w, w, h});
-    d.opaque_runs.valid = false;
+    d.opaque_runs.Drop();
     if (!keyed) {
         blit::Opaque(to, d.w, from, from_stride, w, h);
     } else if (s.key_lo == s.key_hi && staged.empty() && int64_t{s.w} * s.h >= kRunsFromPixels &&
                s.w <= kMaxRunWidth) {
-        if (!s.opaque_runs.valid) blit::FindOpaqueRuns(s.pixels, s.w, s.h, s.key_lo, &s.opaque_runs);
-        blit::KeyedRuns(to, d.w, s.pixels, s.w, s.opaque_runs, r.Left, r.Top, w, h);
+        KeyedCopyByRuns(s, to, d.w, r);
     } else if (s.key_lo == s.key_hi) {
         blit::Keyed(to, d.w, from, from_stride, w, h, s.key_lo);
     } else {
@@ -266,6 +302,26 @@ int32_t DirectDrawSurface7::BltFast(int32_t x, int32_t y, DirectDrawSurface7* so
 }
 
 // --- Making surfaces -----------------------------------------------------------
+
+namespace {
+
+// The surface of a 5-6-5 file whose size is the one asked for (0: the
+// file's own), or nullptr for any other file: the readers below take it.
+std::shared_ptr<DirectDrawSurface7> Read565Sheet(const std::string& program_path, int w, int h,
+                                                 std::shared_ptr<Display> display) {
+    const auto file = platform::bmp::Rgb565File::Open(program_path);
+    if (!file) return nullptr;
+    const platform::bmp::Rgb565Picture& picture = file->picture();
+    if ((w != 0 && w != picture.width) || (h != 0 && h != picture.height) ||
+        static_cast<int64_t>(picture.width) * picture.height > kMaxPixels)
+        return nullptr;
+    auto surface = NewSurface(picture.width, picture.height, std::move(display));
+    std::string error;
+    if (!file->ReadInto(surface->MutablePixels(), &error)) throw DDrawError(DDERR_NOTFOUND, error);
+    return surface;
+}
+
+}  // namespace
 
 std::shared_ptr<DirectDrawSurface7> DirectDraw7::CreateSurfaceFromFile(const std::string& program_path,
                                                                        DDSURFACEDESC2& desc) {
@@ -277,6 +333,11 @@ std::shared_ptr<DirectDrawSurface7> DirectDraw7::CreateSurfaceFromFile(const std
                          program_path + ": cannot make a surface of " +
                              SizeText(desc.lWidth, desc.lHeight) + " pixels");
     std::string error;
+    // A 5-6-5 picture of the surface's size (the course, 18 MB of pixels)
+    // is read from the file straight into the surface.
+    if (auto surface = Read565Sheet(program_path, sized_w ? desc.lWidth : 0, sized_h ? desc.lHeight : 0,
+                                    impl_->display))
+        return surface;
     const auto file = platform::bmp::ReadFile(program_path, &error);
     if (!file) throw DDrawError(DDERR_NOTFOUND, error);
     const std::span<const unsigned char> bytes = file->span();

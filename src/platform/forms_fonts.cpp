@@ -5,6 +5,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cmath>
+#include <future>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -116,21 +117,27 @@ bool IsSpace(char32_t c) {
     return c == U' ' || c == U'\t' || c == 0x3000 || c == 0xA0;
 }
 
-// Whether the glyph of c in font draws at least one pixel.
+// The font a glyph's coverage is read from: unhinted, so that loading a
+// glyph's outline runs none of the font's hinting program, and apart from
+// the fonts that draw (no label's size or look depends on it).
+TTF_Font* CoverageFont(const Match& m) {
+    static auto* fonts = new std::map<std::pair<std::string, int>, TTF_Font*>;
+    auto key = std::make_pair(m.file, m.index);
+    if (auto it = fonts->find(key); it != fonts->end()) return it->second;
+    TTF_Font* font = TTF_OpenFontIndex(m.file.c_str(), 32, m.index);
+    if (!font) throw Error(m.file + ": the font cannot be opened (" + TTF_GetError() + ")");
+    TTF_SetFontHinting(font, TTF_HINTING_NONE);
+    fonts->emplace(std::move(key), font);
+    return font;
+}
+
+// Whether the glyph of c in font draws at least one pixel: its outline
+// has an extent. Read from the glyph's metrics, without drawing it (the
+// captions measured at every new game ask this of every character).
 bool DrawsSomething(TTF_Font* font, char32_t c) {
-    SDL_Surface* g = TTF_RenderGlyph32_Blended(font, static_cast<Uint32>(c), SDL_Color{255, 255, 255, 255});
-    if (!g) return false;
-    bool any = false;
-    for (int y = 0; y < g->h && !any; ++y) {
-        const Uint32* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(g->pixels) + y * g->pitch);
-        for (int x = 0; x < g->w; ++x)
-            if ((row[x] & g->format->Amask) != 0) {
-                any = true;
-                break;
-            }
-    }
-    SDL_FreeSurface(g);
-    return any;
+    int minx = 0, maxx = 0, miny = 0, maxy = 0, advance = 0;
+    return TTF_GlyphMetrics32(font, static_cast<Uint32>(c), &minx, &maxx, &miny, &maxy, &advance) == 0 &&
+           maxx > minx && maxy > miny;
 }
 
 bool GlyphOk(const Match& m, char32_t c) {
@@ -139,9 +146,7 @@ bool GlyphOk(const Match& m, char32_t c) {
     auto key = std::make_pair(m.file + "#" + std::to_string(m.index), c);
     auto it = known->find(key);
     if (it != known->end()) return it->second;
-    Match plain = m;
-    plain.synth_bold = plain.synth_italic = false;
-    TTF_Font* font = Open(plain, 32);
+    TTF_Font* font = CoverageFont(m);
     bool ok = TTF_GlyphIsProvided32(font, static_cast<Uint32>(c)) != 0 &&
               (IsSpace(c) || DrawsSomething(font, c));
     known->emplace(key, ok);
@@ -236,16 +241,37 @@ bool FindJapaneseCovering(const FontChoice& choice, const std::string& text, Mat
 
 }  // namespace
 
-void Initialise() {
-    if (!TTF_WasInit() && TTF_Init() != 0)
-        throw Error(std::string("the font renderer cannot start (") + TTF_GetError() + ")");
-    if (g_config) return;
+namespace {
+
+// fontconfig's configuration and font list with our aliases added.
+FcConfig* LoadConfig() {
     if (!FcInit()) throw Error("fontconfig cannot start: no font configuration was found");
     FcConfig* config = FcConfigGetCurrent();
     const std::string xml = AliasXml();
     if (!FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(xml.c_str()), FcTrue))
         throw Error("fontconfig rejected the program's table of font aliases");
-    g_config = config;
+    return config;
+}
+
+// Destroyed at exit like any static, which waits for a reading that the
+// program did not wait for (it ended before its first window).
+std::future<FcConfig*>& Loading() {
+    static std::future<FcConfig*> loading;
+    return loading;
+}
+
+}  // namespace
+
+void StartLoading() {
+    if (!g_config && !Loading().valid()) Loading() = std::async(std::launch::async, LoadConfig);
+}
+
+void Initialise() {
+    if (!TTF_WasInit() && TTF_Init() != 0)
+        throw Error(std::string("the font renderer cannot start (") + TTF_GetError() + ")");
+    if (g_config) return;
+    StartLoading();
+    g_config = Loading().get();
 }
 
 bool Find(const std::string& face, bool bold, bool italic, Match* out) {

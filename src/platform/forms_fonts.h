@@ -13,7 +13,12 @@
 
 namespace forms::fonts {
 
-// TTF_Init and the alias table. Throws Error when either fails.
+// Starts reading the font configuration (fontconfig's files and font
+// list, and our alias table) on a thread of its own, so that it is done
+// while the display connection is made.
+void StartLoading();
+// TTF_Init, and the font configuration read (waiting for StartLoading's
+// thread, if there is one). Throws Error when either fails.
 void Initialise();
 
 // An installed font as fontconfig found it for a face and style.

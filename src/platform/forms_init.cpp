@@ -1,6 +1,8 @@
 // Forms runtime — start-up: SDL's video, timer and event parts (audio is
 // started on its own, so a machine without sound still shows windows), the
-// gamepads, the fonts, and the desktop's size.
+// gamepads, the fonts (their configuration read beside the display
+// connection), and the desktop's size.
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -8,8 +10,15 @@
 #include "platform/forms_internal.h"
 
 namespace forms {
-
 namespace {
+
+// X's input method reads the locale's whole table of compose sequences
+// (half a megabyte of text, some 60 million instructions) when SDL opens
+// the display. The game reads no text, only keys, which arrive without
+// it: unless the user names a table of their own, it gets an empty one.
+void SkipComposeTable() {
+    if (!SDL_getenv("XCOMPOSEFILE")) setenv("XCOMPOSEFILE", "/dev/null", 0);
+}
 
 // Windows, the play field's too, are painted through the desktop's plain
 // framebuffer where the video driver has one (X11's shared-memory images;
@@ -45,6 +54,10 @@ void Initialise(bool headless) {
     // Closing one window is the program's business (Main may show the
     // same scene again), never an automatic quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SkipComposeTable();  // before any other thread reads the environment
+    // The fonts' configuration is read meanwhile (fonts::Initialise below
+    // waits for it): the display connection mostly waits for the server.
+    fonts::StartLoading();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0)
         throw Error(std::string("no display to show the windows on (") + SDL_GetError() +
                     "); start the game on a desktop, or run the scripted runner headless");

@@ -3,6 +3,8 @@
 
 #include <time.h>
 
+#include <atomic>
+
 namespace platform::measure {
 namespace {
 
@@ -12,7 +14,7 @@ int64_t Read(clockid_t id) {
     return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-int64_t g_marks[kMarkCount] = {};
+std::atomic<int64_t> g_marks[kMarkCount] = {};
 
 }  // namespace
 
@@ -21,10 +23,12 @@ int64_t ThreadCpuNs() { return Read(CLOCK_THREAD_CPUTIME_ID); }
 int64_t ProcessCpuNs() { return Read(CLOCK_PROCESS_CPUTIME_ID); }
 
 void Note(Mark mark) {
-    int64_t& at = g_marks[static_cast<int>(mark)];
-    if (at == 0) at = MonotonicNs();
+    std::atomic<int64_t>& at = g_marks[static_cast<int>(mark)];
+    if (at.load(std::memory_order_relaxed) != 0) return;
+    int64_t unset = 0;
+    at.compare_exchange_strong(unset, MonotonicNs());
 }
 
-int64_t At(Mark mark) { return g_marks[static_cast<int>(mark)]; }
+int64_t At(Mark mark) { return g_marks[static_cast<int>(mark)].load(); }
 
 }  // namespace platform::measure

@@ -53,5 +53,11 @@ uint32_t timeGetTime();
 // silent: one line on standard error, every device state kept as if sound
 // were there.
 void InitialiseAudio();
+// The same on a thread of its own, once the windows toolkit has started,
+// so that the first window does not wait for the audio device: music
+// commands are carried out there in their order, a wave waits for the
+// device. Every reply and device state is as with InitialiseAudio; a
+// piece of music is heard once its soundfont is read.
+void StartAudioInBackground();
 
 }  // namespace winmm

@@ -7,6 +7,8 @@
 // again, and "close" stops and forgets it. A MIDI device plays on the
 // mixer's one music stream; every other device has a channel of its own,
 // so the music, a wave device and the wave player sound together.
+#include <SDL.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -252,23 +254,38 @@ AudioBackend& Backend() {
     return *A().backend;
 }
 
+namespace {
+
+// The sound library on SDL's choice of driver, or on the fallback driver,
+// or none: one line on standard error says which when it is not the first.
+std::unique_ptr<AudioBackend> OpenBackend(const std::string& fallback_driver) {
+    std::string reason;
+    if (OpenSdlAudio("", &reason)) return MakeSdlMixerBackend(CurrentSdlAudioDriver());
+    std::string fallback_reason;
+    if (!fallback_driver.empty() && OpenSdlAudio(fallback_driver, &fallback_reason)) {
+        std::fprintf(stderr, "roofrider: %s; running silent on the %s audio driver\n", reason.c_str(),
+                     fallback_driver.c_str());
+        return MakeSdlMixerBackend(fallback_driver);
+    }
+    std::fprintf(stderr, "roofrider: %s; running silent\n", reason.c_str());
+    return MakeSilentBackend();
+}
+
+}  // namespace
+
 void InitialiseAudio() {
     auto& a = A();
+    if (!a.backend) a.backend = OpenBackend(a.fallback_driver);
+}
+
+void StartAudioInBackground() {
+    auto& a = A();
     if (a.backend) return;
-    std::string reason;
-    if (OpenSdlAudio("", &reason)) {
-        a.backend = MakeSdlMixerBackend(CurrentSdlAudioDriver());
-        return;
-    }
-    std::string fallback_reason;
-    if (!a.fallback_driver.empty() && OpenSdlAudio(a.fallback_driver, &fallback_reason)) {
-        a.backend = MakeSdlMixerBackend(a.fallback_driver);
-        std::fprintf(stderr, "roofrider: %s; running silent on the %s audio driver\n",
-                     reason.c_str(), a.fallback_driver.c_str());
-        return;
-    }
-    a.backend = MakeSilentBackend();
-    std::fprintf(stderr, "roofrider: %s; running silent\n", reason.c_str());
+    // SDL's hints are not made for two threads: the worker only changes
+    // the audio driver's, which must exist before it starts (and is set as
+    // the environment sets it, so the first choice stays SDL's).
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, SDL_getenv("SDL_AUDIODRIVER"), SDL_HINT_OVERRIDE);
+    a.backend = MakeWorkerBackend([fallback = a.fallback_driver] { return OpenBackend(fallback); });
 }
 
 int32_t mciSendStringA(const std::string& command, char* reply, uint32_t length,

@@ -1,8 +1,8 @@
 // The multimedia stand-in: the SDL_mixer back-end (chunks on channels, MIDI
-// through FluidSynth on the one music stream), the General MIDI soundfont
-// search, and the silent back-end for a machine without sound.
+// through FluidSynth on the one music stream; SDL_mixer itself is loaded
+// when audio starts, mixer_library.h), the General MIDI soundfont search,
+// and the silent back-end for a machine without sound.
 #include <SDL.h>
-#include <SDL_mixer.h>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -12,6 +12,7 @@
 
 #include "platform/audio_backend.h"
 #include "platform/files.h"
+#include "platform/mixer_library.h"
 
 namespace winmm {
 namespace {
@@ -25,11 +26,11 @@ bool IsReadableFile(const std::string& path) {
 }
 
 // The playing time of a decoded chunk in the mixer's own format.
-uint64_t ChunkLengthUs(const Mix_Chunk* chunk) {
+uint64_t ChunkLengthUs(const MixerLibrary& mix, const Mix_Chunk* chunk) {
     int freq = 0;
     int channels = 0;
     Uint16 format = 0;
-    if (Mix_QuerySpec(&freq, &format, &channels) == 0 || freq <= 0 || channels <= 0) return 0;
+    if (mix.QuerySpec(&freq, &format, &channels) == 0 || freq <= 0 || channels <= 0) return 0;
     const uint64_t frame_bytes = static_cast<uint64_t>(SDL_AUDIO_BITSIZE(format) / 8) *
                                  static_cast<uint64_t>(channels);
     if (frame_bytes == 0) return 0;
@@ -38,19 +39,19 @@ uint64_t ChunkLengthUs(const Mix_Chunk* chunk) {
 
 class SdlMixerBackend final : public AudioBackend {
 public:
-    explicit SdlMixerBackend(std::string driver) : driver_(std::move(driver)) {}
+    SdlMixerBackend(const MixerLibrary& mix, std::string driver) : mix_(mix), driver_(std::move(driver)) {}
     ~SdlMixerBackend() override {
-        Mix_HaltChannel(-1);
-        Mix_HaltMusic();
-        for (auto& [id, chunk] : chunks_) Mix_FreeChunk(chunk);
-        for (auto& [id, music] : music_) Mix_FreeMusic(music);
+        mix_.HaltChannel(-1);
+        mix_.HaltMusic();
+        for (auto& [id, chunk] : chunks_) mix_.FreeChunk(chunk);
+        for (auto& [id, music] : music_) mix_.FreeMusic(music);
     }
 
     std::string Name() const override { return "sdl_mixer (" + driver_ + ")"; }
 
     bool LoadChunkFile(const std::string& linux_path, int* id, uint64_t* length_us,
                        std::string* error) override {
-        return Keep(Mix_LoadWAV(linux_path.c_str()), id, length_us, error);
+        return Keep(mix_.LoadWAV_RW(SDL_RWFromFile(linux_path.c_str(), "rb"), 1), id, length_us, error);
     }
 
     bool LoadChunkWav(const std::vector<unsigned char>& wav, int* id, uint64_t* length_us,
@@ -60,7 +61,7 @@ public:
             *error = SDL_GetError();
             return false;
         }
-        return Keep(Mix_LoadWAV_RW(rw, 1), id, length_us, error);
+        return Keep(mix_.LoadWAV_RW(rw, 1), id, length_us, error);
     }
 
     void FreeChunk(int id) override {
@@ -68,8 +69,8 @@ public:
         if (it == chunks_.end()) return;
         // A chunk still sounding must not be freed under the mixer.
         for (int ch = 0; ch < channels_; ++ch)
-            if (Mix_GetChunk(ch) == it->second) Mix_HaltChannel(ch);
-        Mix_FreeChunk(it->second);
+            if (mix_.GetChunk(ch) == it->second) mix_.HaltChannel(ch);
+        mix_.FreeChunk(it->second);
         chunks_.erase(it);
     }
 
@@ -77,41 +78,41 @@ public:
         auto it = chunks_.find(id);
         if (it == chunks_.end()) return;
         EnsureChannels(channel + 1);
-        Mix_PlayChannel(channel, it->second, 0);
+        mix_.PlayChannelTimed(channel, it->second, 0, -1);
     }
 
     void HaltChannel(int channel) override {
-        if (channel < channels_) Mix_HaltChannel(channel);
+        if (channel < channels_) mix_.HaltChannel(channel);
     }
 
     void EnsureChannels(int count) override {
         if (count <= channels_) return;
         channels_ = std::max(count, channels_ * 2);
-        Mix_AllocateChannels(channels_);
+        mix_.AllocateChannels(channels_);
     }
 
     bool LoadMusic(const std::string& linux_path, int* id, std::string* error) override {
-        Mix_Music* music = Mix_LoadMUS(linux_path.c_str());
+        Mix_Music* music = mix_.LoadMUS(linux_path.c_str());
         if (!music) {
             *error = SDL_GetError();
             return false;
         }
-        *id = next_id_++;
+        *id = next_music_id_++;
         music_[*id] = music;
         return true;
     }
 
     void PlayMusic(int id) override {
         auto it = music_.find(id);
-        if (it != music_.end()) Mix_PlayMusic(it->second, 0);
+        if (it != music_.end()) mix_.PlayMusic(it->second, 0);
     }
 
-    void HaltMusic() override { Mix_HaltMusic(); }
+    void HaltMusic() override { mix_.HaltMusic(); }
 
     void FreeMusic(int id) override {
         auto it = music_.find(id);
         if (it == music_.end()) return;
-        Mix_FreeMusic(it->second);  // halts it first when it is the one playing
+        mix_.FreeMusic(it->second);  // halts it first when it is the one playing
         music_.erase(it);
     }
 
@@ -121,17 +122,21 @@ private:
             *error = SDL_GetError();
             return false;
         }
-        *id = next_id_++;
-        *length_us = ChunkLengthUs(chunk);
+        *id = next_chunk_id_++;
+        *length_us = ChunkLengthUs(mix_, chunk);
         chunks_[*id] = chunk;
         return true;
     }
 
+    // Chunks and music are kept apart, so that the music can be driven from
+    // another thread than the chunks (StartAudioInBackground).
+    const MixerLibrary& mix_;
     std::string driver_;
     std::map<int, Mix_Chunk*> chunks_;
-    std::map<int, Mix_Music*> music_;
-    int next_id_ = 1;
+    int next_chunk_id_ = 1;
     int channels_ = kInitialChannels;
+    std::map<int, Mix_Music*> music_;
+    int next_music_id_ = 1;
 };
 
 // Keeps time without sound: files are checked and measured by their own
@@ -161,7 +166,7 @@ public:
     void EnsureChannels(int) override {}
 
     bool LoadMusic(const std::string&, int* id, std::string*) override {
-        *id = next_id_++;
+        *id = next_music_id_++;
         return true;
     }
     void PlayMusic(int) override {}
@@ -173,11 +178,12 @@ private:
                  std::string* error) {
         auto length = SoundFileLengthUs(bytes, error);
         if (!length) return false;
-        *id = next_id_++;
+        *id = next_chunk_id_++;
         *length_us = *length;
         return true;
     }
-    int next_id_ = 1;
+    int next_chunk_id_ = 1;  // apart, as in the SDL_mixer back-end
+    int next_music_id_ = 1;
 };
 
 bool g_sdl_audio_open = false;
@@ -185,7 +191,7 @@ bool g_sdl_audio_open = false;
 }  // namespace
 
 std::unique_ptr<AudioBackend> MakeSdlMixerBackend(const std::string& driver) {
-    return std::make_unique<SdlMixerBackend>(driver);
+    return std::make_unique<SdlMixerBackend>(*Mixer(nullptr), driver);
 }
 
 std::unique_ptr<AudioBackend> MakeSilentBackend() { return std::make_unique<SilentBackend>(); }
@@ -215,6 +221,8 @@ std::string FindSoundFont() {
 }
 
 bool OpenSdlAudio(const std::string& driver, std::string* reason) {
+    const MixerLibrary* mix = Mixer(reason);
+    if (!mix) return false;
     // A named driver overrides the environment's choice; none leaves it to
     // the environment (SDL_AUDIODRIVER) and SDL.
     if (driver.empty())
@@ -225,19 +233,19 @@ bool OpenSdlAudio(const std::string& driver, std::string* reason) {
         *reason = std::string("no audio driver: ") + SDL_GetError();
         return false;
     }
-    if (Mix_OpenAudio(kRate, AUDIO_S16SYS, 2, 1024) != 0) {
+    if (mix->OpenAudio(kRate, AUDIO_S16SYS, 2, 1024) != 0) {
         *reason = std::string("the audio device cannot be opened: ") + SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    Mix_Init(MIX_INIT_MID | MIX_INIT_MP3);
-    Mix_AllocateChannels(kInitialChannels);
+    mix->Init(MIX_INIT_MID | MIX_INIT_MP3);
+    mix->AllocateChannels(kInitialChannels);
     // SDL_mixer plays silence on a soundfont path that does not exist, so
     // only a file that is there is handed over.
     static bool told = false;
     std::string font = FindSoundFont();
     if (!font.empty()) {
-        Mix_SetSoundFonts(font.c_str());
+        mix->SetSoundFonts(font.c_str());
     } else if (!told) {
         told = true;
         std::fprintf(stderr, "roofrider: no General MIDI soundfont found; MIDI music is silent\n");
@@ -253,8 +261,9 @@ std::string CurrentSdlAudioDriver() {
 
 void CloseSdlAudio() {
     if (!g_sdl_audio_open) return;
-    Mix_CloseAudio();
-    Mix_Quit();
+    const MixerLibrary* mix = Mixer(nullptr);
+    mix->CloseAudio();
+    mix->Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     g_sdl_audio_open = false;
 }

@@ -5,6 +5,7 @@
 // clock, not by asking the mixer, so the wave player behaves the same in
 // virtual time, with SDL's dummy driver and without any sound at all.
 #include <cstdio>
+#include <mutex>
 #include <set>
 #include <unordered_map>
 
@@ -18,6 +19,7 @@ namespace {
 
 struct WavePlayer {
     std::unordered_map<std::string, CachedChunk> cache;  // by program path
+    std::mutex reported_mutex;                            // the music's thread reports too
     std::set<std::string> reported;                       // files already named on stderr
     bool have_beep = false;
     CachedChunk beep;
@@ -32,6 +34,7 @@ WavePlayer& W() {
 }  // namespace
 
 void ReportSoundFileOnce(const std::string& program_path, const std::string& problem) {
+    std::lock_guard<std::mutex> lock(W().reported_mutex);
     if (W().reported.insert(program_path).second)
         std::fprintf(stderr, "roofrider: sound file %s: %s\n", program_path.c_str(),
                      problem.c_str());
@@ -80,7 +83,10 @@ const CachedChunk* BeepChunk() {
 void ResetWavePlayer() {
     auto& w = W();
     w.cache.clear();
-    w.reported.clear();
+    {
+        std::lock_guard<std::mutex> lock(w.reported_mutex);
+        w.reported.clear();
+    }
     w.have_beep = false;
     w.wave_end_us = 0;
 }

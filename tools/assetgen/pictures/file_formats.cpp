@@ -64,6 +64,44 @@ std::vector<unsigned char> EncodeBmp(const Image& img) {
     return out;
 }
 
+std::vector<unsigned char> EncodeBmp565(const Image& img) {
+    const uint32_t stride = (static_cast<uint32_t>(img.Width()) * 2 + 3) & ~3u;
+    const uint32_t data_size = stride * static_cast<uint32_t>(img.Height());
+    constexpr uint32_t kHeaders = 14 + 40 + 12;  // file, info, the three colour masks
+    std::vector<unsigned char> out;
+    out.reserve(kHeaders + data_size);
+    out.push_back('B');
+    out.push_back('M');
+    PutLittle(out, kHeaders + data_size, 4);  // file size
+    PutLittle(out, 0, 4);                     // reserved
+    PutLittle(out, kHeaders, 4);              // offset of the pixels
+    PutLittle(out, 40, 4);                    // BITMAPINFOHEADER
+    PutLittle(out, static_cast<uint32_t>(img.Width()), 4);
+    PutLittle(out, static_cast<uint32_t>(-img.Height()), 4);  // negative: top row first
+    PutLittle(out, 1, 2);                                     // planes
+    PutLittle(out, 16, 2);                                    // bits per pixel
+    PutLittle(out, 3, 4);                                     // BI_BITFIELDS
+    PutLittle(out, data_size, 4);
+    PutLittle(out, 2835, 4);  // 72 dpi
+    PutLittle(out, 2835, 4);
+    PutLittle(out, 0, 4);
+    PutLittle(out, 0, 4);
+    PutLittle(out, 0xF800, 4);  // red
+    PutLittle(out, 0x07E0, 4);  // green
+    PutLittle(out, 0x001F, 4);  // blue
+    for (int y = 0; y < img.Height(); ++y) {
+        const size_t row_start = out.size();
+        for (int x = 0; x < img.Width(); ++x) {
+            const Rgb c = img.At(x, y);
+            // Each channel cut to its top bits, as the game's loader cuts a
+            // 24-bit picture.
+            PutLittle(out, static_cast<uint32_t>((Red(c) >> 3) << 11 | (Green(c) >> 2) << 5 | Blue(c) >> 3), 2);
+        }
+        while (out.size() - row_start < stride) out.push_back(0);
+    }
+    return out;
+}
+
 std::vector<unsigned char> EncodePng(const Image& img) {
     std::vector<unsigned char> raw;
     raw.reserve(static_cast<size_t>(img.Height()) * (static_cast<size_t>(img.Width()) * 3 + 1));

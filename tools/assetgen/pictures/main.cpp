@@ -103,7 +103,14 @@ void Run(const Options& o) {
         {"bmp/end.bmp", &end},             {"bmp/baku.bmp", &blast},
         {"bmp/mozi.bmp", &title.lettering}, {"bmp/mask.bmp", &title.mask},
         {"bmp/back(1).bmp", &title.band}};
-    for (const NamedPicture& p : sheets) WriteFile(o.game_dir + "/" + p.name, EncodeBmp(*p.image));
+    // The ten play-field sheets are stored in the play field's own 5-6-5
+    // pixels, which New Game reads straight into its surfaces (the course
+    // alone is 15000 x 600); the title's three pictures, which the windows
+    // toolkit draws in 24-bit colour, stay 24-bit.
+    constexpr size_t kPlayFieldSheets = 10;
+    for (size_t i = 0; i < sheets.size(); ++i)
+        WriteFile(o.game_dir + "/" + sheets[i].name,
+                  i < kPlayFieldSheets ? EncodeBmp565(*sheets[i].image) : EncodeBmp(*sheets[i].image));
 
     Image title_back = MakeTitleBackground();
     Image options_back = MakeOptionsBackground();
