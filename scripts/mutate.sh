@@ -1,0 +1,282 @@
+#!/usr/bin/env bash
+# The mutation run: how many small changes to the game's own code the tests
+# notice. tools/mutate makes a fixed list of mutants of every source file of
+# src/core, src/display, src/game, src/sound and src/screens (a comparison
+# turned, + and - swapped, a constant moved by one, a condition negated, a
+# statement removed, two statements swapped); each is built and the tests
+# that run its lines are run, quickest first, until one fails (killed), the
+# time limit passes (timed out) or all pass (survived). A mutant on lines no
+# test runs survives without a run. Not part of CI: see the README for how
+# long it takes.
+#
+#   bash scripts/mutate.sh
+#   MUTATE_FILES="src/game/player.cpp src/sound/*.cpp" bash scripts/mutate.sh
+#   MUTATE_MAX=40 bash scripts/mutate.sh     the first 40 mutants of those files
+#   MUTATE_TREE=COMMIT bash scripts/mutate.sh a commit's tree (with tools/mutate as it is now)
+#
+# It works on a copy of the tree in build-mutate/source (the working tree is
+# never touched) with its own build, build-mutate/build: the game's folders
+# unoptimised and with coverage, the rest at -O1, no debug information. The
+# first run measures which tests run which lines (the coverage map, made
+# again whenever the sources or tests change). Most mutants of a file are
+# built into it at once, each switched on by ROOFRIDER_MUTANT (see
+# tools/mutate/source_mutants.h); the others are built one by one. An
+# interrupted run goes on where it stopped when started again on the same
+# tree. The report is build-mutate/run/report.txt.
+set -euo pipefail
+if [[ -z ${MUTATE_ROOT:-} ]]; then
+  # A copy of this script runs, at low priority, so that the script itself
+  # may be edited while a long run goes on.
+  MUTATE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+  export MUTATE_ROOT
+  mkdir -p "${MUTATE_DIR:-$MUTATE_ROOT/build-mutate}"
+  copy=${MUTATE_DIR:-$MUTATE_ROOT/build-mutate}/mutate.sh
+  cp "$0" "$copy"
+  exec nice -n 10 bash "$copy" "$@"
+fi
+
+ROOT=$MUTATE_ROOT
+cd "$ROOT"
+WORK=${MUTATE_DIR:-$ROOT/build-mutate}
+SRC=$WORK/source
+BUILD=$WORK/build
+RUN=$WORK/run
+FOLDERS=(src/core src/display src/game src/sound src/screens)
+TARGETS=(roofrider_tests roofrider-demo roofrider)
+mkdir -p "$SRC" "$BUILD" "$RUN"
+exec 9>"$WORK/lock"
+flock -n 9 || { echo "mutate: another run uses $WORK" >&2; exit 1; }
+say() { echo "mutate: $*" >&2; }
+started=$(date +%s)
+
+# --- The copy of the tree ------------------------------------------------------
+# The working tree, or with MUTATE_TREE=COMMIT that commit's tree. A file
+# whose content differs is copied (and so gets a new time, which the build
+# notices); the others are left alone.
+sync_tree() {
+  local from=$ROOT list=$RUN/files.txt
+  if [[ -n ${MUTATE_TREE:-} ]]; then
+    from=$RUN/tree
+    rm -rf "$from"
+    mkdir -p "$from"
+    git archive "$MUTATE_TREE" | tar -x -C "$from"
+    rm -rf "$from/tools/mutate"
+    cp -r tools/mutate "$from/tools/mutate"  # the mutant maker as it is now
+    (cd "$from" && find . -type f | sed 's|^\./||' | sort) >"$list"
+  else
+    git ls-files -co --exclude-standard | while IFS= read -r f; do [[ -f $f ]] && echo "$f"; done | sort >"$list"
+  fi
+  while IFS= read -r f; do
+    if ! cmp -s "$from/$f" "$SRC/$f"; then
+      mkdir -p "$SRC/$(dirname "$f")"
+      cp "$from/$f" "$SRC/$f"
+    fi
+  done <"$list"
+  (cd "$SRC" && find . -type f | sed 's|^\./||' | sort) | comm -23 - "$list" |
+    while IFS= read -r f; do rm -f "$SRC/$f"; done
+}
+
+# The file being mutated, and its original, put back on any exit.
+current=""
+restore() {
+  if [[ -n $current ]]; then
+    cp "$RUN/original" "$SRC/$current"
+    current=""
+  fi
+}
+trap restore EXIT
+trap 'restore; exit 130' INT TERM
+
+build() {
+  ninja -C "$BUILD" -j 2 "${TARGETS[@]}" >"$RUN/build.log" 2>&1
+}
+
+say "copying the tree to $SRC"
+sync_tree
+cmake -S "$SRC" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Mutate -DCMAKE_CXX_FLAGS_MUTATE=-O1 \
+  -DCMAKE_C_FLAGS_MUTATE=-O1 "-DROOFRIDER_GAME_COMPILE_OPTIONS=-O0;--coverage;-w;-Wno-error" \
+  "-DCMAKE_EXE_LINKER_FLAGS=--coverage -fuse-ld=gold" >/dev/null
+say "building (the first time takes as long as a whole build)"
+ninja -C "$BUILD" roofrider-mutate >/dev/null
+build || { cat "$RUN/build.log" >&2; exit 1; }
+MUTATE=$BUILD/tools/mutate/roofrider-mutate
+TESTS=$BUILD/tests/roofrider_tests
+OBJECTS=$BUILD/CMakeFiles/roofrider_game.dir
+
+# --- The coverage map: which tests run which lines -----------------------------
+key=$(cd "$SRC" && find src tests tools CMakeLists.txt -type f -not -path 'tools/mutate/*' | sort | xargs sha1sum |
+  sha1sum | cut -c1-16)
+if [[ ! -f $RUN/coverage.map || $(cat "$RUN/coverage.key" 2>/dev/null) != "$key" ]]; then
+  "$TESTS" --gtest_list_tests | awk '/^[^ ]/ { suite = $1; next } /^  / { print suite $1 }' |
+    grep -v DISABLED_ >"$RUN/tests.txt"
+  say "measuring the coverage of each of the $(wc -l <"$RUN/tests.txt") tests"
+  rm -rf "$RUN/gcov"
+  mkdir -p "$RUN/gcov"
+  : >"$RUN/tests.tsv"
+  n=0
+  while IFS= read -r name; do
+    n=$((n + 1))
+    find "$OBJECTS" -name '*.gcda' -delete
+    t0=$(date +%s%N)
+    if (cd "$BUILD/tests" && timeout -k 5 600 "$TESTS" --gtest_filter="$name" >"$RUN/gcov/$n.log" 2>&1); then
+      t1=$(date +%s%N)
+      printf '%d\t%s\t%s\n' "$n" "$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", (b - a) / 1e9 }')" "$name" \
+        >>"$RUN/tests.tsv"
+      (cd "$OBJECTS" && find . -name '*.gcda' -print0 | xargs -0 -r gcov -t 2>/dev/null) >"$RUN/gcov/$n.gcov"
+    else
+      say "$name fails without any mutant: left out of the run"
+    fi
+  done <"$RUN/tests.txt"
+  "$MUTATE" covmap "$SRC" "$RUN/tests.tsv" "$RUN/gcov" "$RUN/coverage.map"
+  echo "$key" >"$RUN/coverage.key"
+  rm -rf "$RUN/gcov"
+fi
+
+# --- The mutants -----------------------------------------------------------------
+files=()
+if [[ -n ${MUTATE_FILES:-} ]]; then
+  for pattern in $MUTATE_FILES; do
+    for f in $(cd "$SRC" && compgen -G "$pattern" || true); do files+=("$f"); done
+  done
+else
+  for d in "${FOLDERS[@]}"; do
+    for f in $(cd "$SRC" && ls "$d"/*.cpp); do files+=("$f"); done
+  done
+fi
+for f in "${files[@]}"; do
+  case $f in src/core/* | src/display/* | src/game/* | src/sound/* | src/screens/*) ;;
+  *) say "$f is not in the mutated folders"; exit 1 ;;
+  esac
+done
+((${#files[@]})) || { say "no files chosen"; exit 1; }
+
+"$MUTATE" list "$SRC" "${files[@]}" >"$RUN/mutants.tsv"
+"$MUTATE" plan "$SRC" "$RUN/coverage.map" "${files[@]}" >"$RUN/plan.tsv"
+if [[ ${MUTATE_MAX:-0} -gt 0 ]]; then
+  head -n "$MUTATE_MAX" "$RUN/plan.tsv" >"$RUN/plan.tsv.part" && mv "$RUN/plan.tsv.part" "$RUN/plan.tsv"
+fi
+say "$(wc -l <"$RUN/plan.tsv") mutants in ${#files[@]} files"
+
+# Results: one line a mutant (id, outcome, seconds, change); a run on the
+# same tree goes on after the ones already there.
+results=$RUN/results.tsv
+if [[ $(head -n 1 "$results" 2>/dev/null) != "# $key" ]]; then
+  [[ -f $results ]] && mv "$results" "$RUN/results.old.tsv"
+  echo "# $key" >"$results"
+fi
+declare -A done_already change
+while IFS=$'\t' read -r id _; do done_already[$id]=1; done < <(grep -v '^#' "$results" || true)
+while IFS=$'\t' read -r id _ _ text; do change[$id]=$text; done <"$RUN/mutants.tsv"
+
+record() {  # id outcome seconds
+  printf '%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "${change[$1]}" >>"$results"
+  printf '  %-34s %-9s %5ss  %s\n' "$1" "$2" "$3" "${change[$1]}" >&2
+}
+
+# Runs a group of tests ("-" for none) in one process, stopping at the first
+# failure; prints passed, failed or timeout.
+run_group() {  # mutant-number seconds names
+  [[ $3 == - ]] && { echo passed; return; }
+  local limit rc=0
+  limit=$(awk -v s="$2" 'BEGIN { printf "%d", 3 * s + 30 }')
+  (cd "$BUILD/tests" && ROOFRIDER_MUTANT=$1 GCOV_PREFIX=$RUN/scratch timeout -k 5 "$limit" "$TESTS" \
+    --gtest_filter="$3" --gtest_fail_fast >"$RUN/test.log" 2>&1) || rc=$?
+  case $rc in
+    0) echo passed ;;
+    124 | 137) echo timeout ;;
+    *) echo failed ;;
+  esac
+}
+
+# The outcome of a built mutant: the quick tests first, then the slow ones.
+judge() {  # mutant-number quick-seconds quick-names slow-seconds slow-names
+  local outcome
+  outcome=$(run_group "$1" "$2" "$3")
+  [[ $outcome == passed ]] && outcome=$(run_group "$1" "$4" "$5")
+  case $outcome in
+    passed) echo survived ;;
+    failed) echo killed ;;
+    *) echo timeout ;;
+  esac
+}
+
+now() { date +%s.%N; }
+since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
+
+for file in "${files[@]}"; do
+  todo=()
+  declare -A plan_of=()
+  while IFS=$'\t' read -r id count qs qn ss sn; do
+    [[ ${id%%:*} == "$file" && -z ${done_already[$id]:-} ]] || continue
+    if [[ $count == 0 ]]; then
+      record "$id" uncovered 0
+      continue
+    fi
+    todo+=("$id")
+    plan_of[$id]="$qs"$'\t'"$qn"$'\t'"$ss"$'\t'"$sn"
+  done <"$RUN/plan.tsv"
+  ((${#todo[@]})) || continue
+  say "$file: ${#todo[@]} mutants to build and test"
+  cp "$SRC/$file" "$RUN/original"
+  current=$file
+
+  # As many as possible built in at once; a switch the compiler refuses is
+  # left out, and its mutant is built alone below.
+  declare -A in_schema=()
+  left_out=()
+  for attempt in $(seq 1 40); do
+    cp "$RUN/original" "$SRC/$file"
+    "$MUTATE" schema "$SRC" "$file" "${left_out[@]}" >"$RUN/schema.tsv"
+    if build; then
+      while IFS=$'\t' read -r number id; do in_schema[$id]=$number; done <"$RUN/schema.tsv"
+      break
+    fi
+    error=$(grep -oE "$file:[0-9]+:[0-9]+: error" "$RUN/build.log" | head -n 1 || true)
+    culprit=""
+    if [[ -n $error ]]; then
+      IFS=: read -r line column _ <<<"${error#*"$file":}"
+      culprit=$("$MUTATE" culprits "$SRC" "$file" "$line" "$column" | head -n 1)
+    fi
+    if [[ -z $culprit ]]; then
+      say "$file: its mutants do not build together; each is built alone"
+      break
+    fi
+    left_out+=("$culprit")
+  done
+  if ((${#in_schema[@]})); then
+    # The file with every switch off must pass the tests of all its mutants.
+    all_quick=$(for id in "${todo[@]}"; do cut -f2 <<<"${plan_of[$id]}"; done | tr ':' '\n' | grep -v '^-$' | sort -u | paste -sd:)
+    all_slow=$(for id in "${todo[@]}"; do cut -f4 <<<"${plan_of[$id]}"; done | tr ':' '\n' | grep -v '^-$' | sort -u | paste -sd:)
+    seconds=$(for id in "${todo[@]}"; do cut -f1,3 <<<"${plan_of[$id]}"; done | awk '{ s += $1 + $2 } END { print s }')
+    if [[ $(judge 0 "$seconds" "${all_quick:--}" "$seconds" "${all_slow:--}") != survived ]]; then
+      say "$file: with every switch off a test fails ($(grep -m1 'FAILED\|Failure' "$RUN/test.log" || true)); each mutant is built alone"
+      in_schema=()
+    fi
+  fi
+  for id in "${todo[@]}"; do
+    [[ -n ${in_schema[$id]:-} ]] || continue
+    IFS=$'\t' read -r qs qn ss sn <<<"${plan_of[$id]}"
+    t0=$(now)
+    record "$id" "$(judge "${in_schema[$id]}" "$qs" "$qn" "$ss" "$sn")" "$(since "$t0")"
+  done
+
+  # The rest, one build each.
+  for id in "${todo[@]}"; do
+    [[ -z ${in_schema[$id]:-} ]] || continue
+    IFS=$'\t' read -r qs qn ss sn <<<"${plan_of[$id]}"
+    t0=$(now)
+    cp "$RUN/original" "$SRC/$file"
+    "$MUTATE" apply "$SRC" "$id"
+    if build; then
+      record "$id" "$(judge 0 "$qs" "$qn" "$ss" "$sn")" "$(since "$t0")"
+    else
+      record "$id" unbuilt "$(since "$t0")"
+    fi
+  done
+  restore
+  unset plan_of in_schema
+done
+
+build || true  # the copy's build as the tree is, for the next run
+"$MUTATE" report "$SRC" "$results" | tee "$RUN/report.txt"
+say "done in $(( ($(date +%s) - started) / 60 )) min; report in $RUN/report.txt"
