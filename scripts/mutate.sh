@@ -12,6 +12,7 @@
 #   bash scripts/mutate.sh
 #   MUTATE_FILES="src/game/player.cpp src/sound/*.cpp" bash scripts/mutate.sh
 #   MUTATE_MAX=40 bash scripts/mutate.sh     the first 40 mutants of those files
+#   MUTATE_EVERY=5 bash scripts/mutate.sh    every fifth mutant of the list (a sample)
 #   MUTATE_TREE=COMMIT bash scripts/mutate.sh a commit's tree (with tools/mutate as it is now)
 #
 # It works on a copy of the tree in build-mutate/source (the working tree is
@@ -93,20 +94,29 @@ build() {
 
 say "copying the tree to $SRC"
 sync_tree
-cmake -S "$SRC" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Mutate -DCMAKE_CXX_FLAGS_MUTATE=-O1 \
-  -DCMAKE_C_FLAGS_MUTATE=-O1 "-DROOFRIDER_GAME_COMPILE_OPTIONS=-O0;--coverage;-w;-Wno-error" \
-  "-DCMAKE_EXE_LINKER_FLAGS=--coverage -fuse-ld=gold" >/dev/null
+# The game's folders are built with coverage only to make the coverage map;
+# the mutants run without it (nothing written at every exit).
+configure() {  # coverage: yes or no
+  local options="-O0;-w;-Wno-error"
+  [[ $1 == yes ]] && options+=";--coverage"
+  cmake -S "$SRC" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Mutate -DCMAKE_CXX_FLAGS_MUTATE=-O1 \
+    -DCMAKE_C_FLAGS_MUTATE=-O1 "-DROOFRIDER_GAME_COMPILE_OPTIONS=$options" \
+    "-DCMAKE_EXE_LINKER_FLAGS=--coverage -fuse-ld=gold" >/dev/null
+  build || { cat "$RUN/build.log" >&2; exit 1; }
+}
+key=$(cd "$SRC" && find src tests tools CMakeLists.txt -type f -not -path 'tools/mutate/*' | sort | xargs sha1sum |
+  sha1sum | cut -c1-16)
+need_map=no
+[[ -f $RUN/coverage.map && $(cat "$RUN/coverage.key" 2>/dev/null) == "$key" ]] || need_map=yes
 say "building (the first time takes as long as a whole build)"
+configure $need_map
 ninja -C "$BUILD" roofrider-mutate >/dev/null
-build || { cat "$RUN/build.log" >&2; exit 1; }
 MUTATE=$BUILD/tools/mutate/roofrider-mutate
 TESTS=$BUILD/tests/roofrider_tests
 OBJECTS=$BUILD/CMakeFiles/roofrider_game.dir
 
 # --- The coverage map: which tests run which lines -----------------------------
-key=$(cd "$SRC" && find src tests tools CMakeLists.txt -type f -not -path 'tools/mutate/*' | sort | xargs sha1sum |
-  sha1sum | cut -c1-16)
-if [[ ! -f $RUN/coverage.map || $(cat "$RUN/coverage.key" 2>/dev/null) != "$key" ]]; then
+if [[ $need_map == yes ]]; then
   "$TESTS" --gtest_list_tests | awk '/^[^ ]/ { suite = $1; next } /^  / { print suite $1 }' |
     grep -v DISABLED_ >"$RUN/tests.txt"
   say "measuring the coverage of each of the $(wc -l <"$RUN/tests.txt") tests"
@@ -130,6 +140,7 @@ if [[ ! -f $RUN/coverage.map || $(cat "$RUN/coverage.key" 2>/dev/null) != "$key"
   "$MUTATE" covmap "$SRC" "$RUN/tests.tsv" "$RUN/gcov" "$RUN/coverage.map"
   echo "$key" >"$RUN/coverage.key"
   rm -rf "$RUN/gcov"
+  configure no
 fi
 
 # --- The mutants -----------------------------------------------------------------
@@ -152,13 +163,16 @@ done
 
 "$MUTATE" list "$SRC" "${files[@]}" >"$RUN/mutants.tsv"
 "$MUTATE" plan "$SRC" "$RUN/coverage.map" "${files[@]}" >"$RUN/plan.tsv"
+if [[ ${MUTATE_EVERY:-1} -gt 1 ]]; then
+  awk -v n="$MUTATE_EVERY" '(NR - 1) % n == 0' "$RUN/plan.tsv" >"$RUN/plan.tsv.part" && mv "$RUN/plan.tsv.part" "$RUN/plan.tsv"
+fi
 if [[ ${MUTATE_MAX:-0} -gt 0 ]]; then
   head -n "$MUTATE_MAX" "$RUN/plan.tsv" >"$RUN/plan.tsv.part" && mv "$RUN/plan.tsv.part" "$RUN/plan.tsv"
 fi
 say "$(wc -l <"$RUN/plan.tsv") mutants in ${#files[@]} files"
 
-# Results: one line a mutant (id, outcome, seconds, change); a run on the
-# same tree goes on after the ones already there.
+# Results: one line a mutant (id, outcome, seconds, change, the test that
+# failed first); a run on the same tree goes on after the ones already there.
 results=$RUN/results.tsv
 if [[ $(head -n 1 "$results" 2>/dev/null) != "# $key" ]]; then
   [[ -f $results ]] && mv "$results" "$RUN/results.old.tsv"
@@ -168,19 +182,52 @@ declare -A done_already change
 while IFS=$'\t' read -r id _; do done_already[$id]=1; done < <(grep -v '^#' "$results" || true)
 while IFS=$'\t' read -r id _ _ text; do change[$id]=$text; done <"$RUN/mutants.tsv"
 
-record() {  # id outcome seconds
-  printf '%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "${change[$1]}" >>"$results"
+record() {  # id outcome seconds [test]
+  [[ $2 == killed && -n ${4:-} ]] && killer[$4]=1
+  printf '%s\t%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "${change[$1]}" "${4:-}" >>"$results"
   printf '  %-34s %-9s %5ss  %s\n' "$1" "$2" "$3" "${change[$1]}" >&2
 }
 
-# Runs a group of tests ("-" for none) in one process, stopping at the first
-# failure; prints passed, failed or timeout.
-run_group() {  # mutant-number seconds names
-  [[ $3 == - ]] && { echo passed; return; }
-  local limit rc=0
-  limit=$(awk -v s="$2" 'BEGIN { printf "%d", 3 * s + 30 }')
-  (cd "$BUILD/tests" && ROOFRIDER_MUTANT=$1 GCOV_PREFIX=$RUN/scratch timeout -k 5 "$limit" "$TESTS" \
-    --gtest_filter="$3" --gtest_fail_fast >"$RUN/test.log" 2>&1) || rc=$?
+# Baseline milliseconds of each test, from the coverage run.
+declare -A ms_of
+while IFS=$'\t' read -r _ seconds name; do ms_of[$name]=$((10#${seconds/./})); done <"$RUN/tests.tsv"
+declare -A killer=()  # the tests that have killed a mutant of the file at hand
+
+# The groups of tests a mutant runs, one process each, in this order: the
+# tests that already killed a mutant of this file, the other quick ones,
+# then the slow ones, quickest first, in batches of about ten seconds.
+# One line a group: its baseline milliseconds, a tab, its names joined by ':'.
+groups_for() {  # quick-names slow-names
+  local first="" first_ms=0 quick="" quick_ms=0 batch="" batch_ms=0 name
+  for name in ${1//:/ }; do
+    [[ $name == - ]] && continue
+    if [[ -n ${killer[$name]:-} ]]; then
+      first+=${first:+:}$name first_ms=$((first_ms + ms_of[$name]))
+    else
+      quick+=${quick:+:}$name quick_ms=$((quick_ms + ms_of[$name]))
+    fi
+  done
+  [[ -n $first ]] && printf '%d\t%s\n' "$first_ms" "$first"
+  [[ -n $quick ]] && printf '%d\t%s\n' "$quick_ms" "$quick"
+  for name in ${2//:/ }; do
+    [[ $name == - ]] && continue
+    batch+=${batch:+:}$name batch_ms=$((batch_ms + ms_of[$name]))
+    if ((batch_ms >= 10000)); then
+      printf '%d\t%s\n' "$batch_ms" "$batch"
+      batch="" batch_ms=0
+    fi
+  done
+  [[ -n $batch ]] && printf '%d\t%s\n' "$batch_ms" "$batch"
+  return 0
+}
+
+# Runs a group of tests in one process, stopping at the first failure;
+# prints passed, failed or timeout. The limit is three times the group's
+# baseline and half a minute.
+run_group() {  # mutant-number milliseconds names
+  local rc=0
+  (cd "$BUILD/tests" && ROOFRIDER_MUTANT=$1 timeout -k 5 $((3 * $2 / 1000 + 30)) \
+    "$TESTS" --gtest_filter="$3" --gtest_fail_fast >"$RUN/test.log" 2>&1) || rc=$?
   case $rc in
     0) echo passed ;;
     124 | 137) echo timeout ;;
@@ -188,15 +235,37 @@ run_group() {  # mutant-number seconds names
   esac
 }
 
-# The outcome of a built mutant: the quick tests first, then the slow ones.
-judge() {  # mutant-number quick-seconds quick-names slow-seconds slow-names
-  local outcome
-  outcome=$(run_group "$1" "$2" "$3")
-  [[ $outcome == passed ]] && outcome=$(run_group "$1" "$4" "$5")
+# The test that failed or ran too long in the last group.
+culprit_of_last() {
+  local culprit
+  culprit=$(grep -m1 '^\[  FAILED  \] ' "$RUN/test.log" | awk '{ print $4 }' || true)
+  [[ -n $culprit ]] || culprit=$(grep '^\[ RUN      \] ' "$RUN/test.log" | tail -n 1 | awk '{ print $4 }' || true)
+  echo "$culprit"
+}
+
+# The outcome of a built mutant, and the test that failed or ran too long.
+# A test that fails among others must fail alone too; if it does not (a
+# test that leans on what an earlier one left behind), every test runs in
+# a process of its own.
+judge() {  # mutant-number quick-names slow-names
+  local outcome=passed culprit="" ms group name
+  while IFS=$'\t' read -r ms group; do
+    outcome=$(run_group "$1" "$ms" "$group")
+    [[ $outcome == passed ]] || break
+  done < <(groups_for "$2" "$3")
+  [[ $outcome == passed ]] || culprit=$(culprit_of_last)
+  if [[ $outcome == failed && -n $culprit && $(run_group "$1" "${ms_of[$culprit]:-60000}" "$culprit") == passed ]]; then
+    outcome=passed culprit=""
+    for name in ${2//:/ } ${3//:/ }; do
+      [[ $name == - ]] && continue
+      outcome=$(run_group "$1" "${ms_of[$name]:-60000}" "$name")
+      [[ $outcome == passed ]] || { culprit=$name; break; }
+    done
+  fi
   case $outcome in
     passed) echo survived ;;
-    failed) echo killed ;;
-    *) echo timeout ;;
+    failed) printf 'killed\t%s\n' "$culprit" ;;
+    *) printf 'timeout\t%s\n' "$culprit" ;;
   esac
 }
 
@@ -216,6 +285,7 @@ for file in "${files[@]}"; do
     plan_of[$id]="$qs"$'\t'"$qn"$'\t'"$ss"$'\t'"$sn"
   done <"$RUN/plan.tsv"
   ((${#todo[@]})) || continue
+  killer=()
   say "$file: ${#todo[@]} mutants to build and test"
   cp "$SRC/$file" "$RUN/original"
   current=$file
@@ -245,10 +315,9 @@ for file in "${files[@]}"; do
   done
   if ((${#in_schema[@]})); then
     # The file with every switch off must pass the tests of all its mutants.
-    all_quick=$(for id in "${todo[@]}"; do cut -f2 <<<"${plan_of[$id]}"; done | tr ':' '\n' | grep -v '^-$' | sort -u | paste -sd:)
-    all_slow=$(for id in "${todo[@]}"; do cut -f4 <<<"${plan_of[$id]}"; done | tr ':' '\n' | grep -v '^-$' | sort -u | paste -sd:)
-    seconds=$(for id in "${todo[@]}"; do cut -f1,3 <<<"${plan_of[$id]}"; done | awk '{ s += $1 + $2 } END { print s }')
-    if [[ $(judge 0 "$seconds" "${all_quick:--}" "$seconds" "${all_slow:--}") != survived ]]; then
+    all_quick=$(for id in "${todo[@]}"; do cut -f2 <<<"${plan_of[$id]}"; done | tr ':' '\n' | sort -u | paste -sd:)
+    all_slow=$(for id in "${todo[@]}"; do cut -f4 <<<"${plan_of[$id]}"; done | tr ':' '\n' | sort -u | paste -sd:)
+    if [[ $(judge 0 "${all_quick:--}" "${all_slow:--}") != survived ]]; then
       say "$file: with every switch off a test fails ($(grep -m1 'FAILED\|Failure' "$RUN/test.log" || true)); each mutant is built alone"
       in_schema=()
     fi
@@ -257,7 +326,8 @@ for file in "${files[@]}"; do
     [[ -n ${in_schema[$id]:-} ]] || continue
     IFS=$'\t' read -r qs qn ss sn <<<"${plan_of[$id]}"
     t0=$(now)
-    record "$id" "$(judge "${in_schema[$id]}" "$qs" "$qn" "$ss" "$sn")" "$(since "$t0")"
+    IFS=$'\t' read -r outcome culprit <<<"$(judge "${in_schema[$id]}" "$qn" "$sn")"
+    record "$id" "$outcome" "$(since "$t0")" "$culprit"
   done
 
   # The rest, one build each.
@@ -268,7 +338,8 @@ for file in "${files[@]}"; do
     cp "$RUN/original" "$SRC/$file"
     "$MUTATE" apply "$SRC" "$id"
     if build; then
-      record "$id" "$(judge 0 "$qs" "$qn" "$ss" "$sn")" "$(since "$t0")"
+      IFS=$'\t' read -r outcome culprit <<<"$(judge 0 "$qn" "$sn")"
+      record "$id" "$outcome" "$(since "$t0")" "$culprit"
     else
       record "$id" unbuilt "$(since "$t0")"
     fi
@@ -278,5 +349,7 @@ for file in "${files[@]}"; do
 done
 
 build || true  # the copy's build as the tree is, for the next run
-"$MUTATE" report "$SRC" "$results" | tee "$RUN/report.txt"
+# The report covers the mutants chosen this time.
+awk -F'\t' 'NR == FNR { chosen[$1] = 1; next } chosen[$1]' "$RUN/plan.tsv" "$results" >"$RUN/chosen.tsv"
+"$MUTATE" report "$SRC" "$RUN/chosen.tsv" | tee "$RUN/report.txt"
 say "done in $(( ($(date +%s) - started) / 60 )) min; report in $RUN/report.txt"
