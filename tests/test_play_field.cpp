@@ -247,6 +247,7 @@ TEST_F(PlayField, ThrowsTakeTheFirstFreeSlotAndNothingWhenAllAreUsed) {
     Run([&](int pass) {
         if (pass == 210) {
             G.Pads[0].State = 2;
+            G.Pads[0].X = 400;  // resting well ahead of him
             forms::PostKey('N');
         }
         if (pass == 211) {
@@ -255,13 +256,21 @@ TEST_F(PlayField, ThrowsTakeTheFirstFreeSlotAndNothingWhenAllAreUsed) {
             EXPECT_EQ(G.PadInFlight, 1);
             G.PadInFlight = 0;
             G.Pads[1].State = 2;
-            G.Pads[2].State = 2;
             forms::PostKey('M');
         }
-        return pass < 212;
+        if (pass == 212) {
+            EXPECT_EQ(G.Pads[2].State, 1) << "the last slot";
+            EXPECT_EQ(G.Pads[2].Kind, 2);
+            G.PadInFlight = 0;
+            G.Pads[2].State = 2;
+            forms::PostKey(forms::vk::Space);
+        }
+        return pass < 213;
     });
     EXPECT_EQ(G.PadInFlight, 0);
+    for (const Pad& pad : G.Pads) EXPECT_EQ(pad.State, 2);
     EXPECT_EQ(G.Pads[1].Kind, 1);
+    EXPECT_EQ(G.Pads[2].Kind, 2);
 }
 
 TEST_F(PlayField, DashNeedsAnAirborneHeroPastSixtyDegreesOnceAJump) {
