@@ -14,6 +14,7 @@
 #   MUTATE_MAX=40 bash scripts/mutate.sh     the first 40 mutants of those files
 #   MUTATE_EVERY=5 bash scripts/mutate.sh    every fifth mutant of the list (a sample)
 #   MUTATE_TREE=COMMIT bash scripts/mutate.sh a commit's tree (with tools/mutate as it is now)
+#   MUTATE_HINTS=FILE bash scripts/mutate.sh  an earlier run's killers tried first
 #
 # It works on a copy of the tree in build-mutate/source (the working tree is
 # never touched) with its own build, build-mutate/build: the game's folders
@@ -178,7 +179,14 @@ if [[ $(head -n 1 "$results" 2>/dev/null) != "# $key" ]]; then
   [[ -f $results ]] && mv "$results" "$RUN/results.old.tsv"
   echo "# $key" >"$results"
 fi
-declare -A done_already change
+declare -A done_already change hint
+# With MUTATE_HINTS=RESULTS (an earlier run's results.tsv), the test that
+# killed a mutant then runs first for it now.
+if [[ -n ${MUTATE_HINTS:-} ]]; then
+  while IFS=$'\t' read -r id outcome _ _ test; do
+    [[ $outcome == killed && -n $test ]] && hint[$id]=$test
+  done < <(grep -v '^#' "$MUTATE_HINTS")
+fi
 while IFS=$'\t' read -r id _; do done_already[$id]=1; done < <(grep -v '^#' "$results" || true)
 while IFS=$'\t' read -r id _ _ text; do change[$id]=$text; done <"$RUN/mutants.tsv"
 
@@ -197,8 +205,11 @@ declare -A killer=()  # the tests that have killed a mutant of the file at hand
 # tests that already killed a mutant of this file, the other quick ones,
 # then the slow ones, quickest first, in batches of about ten seconds.
 # One line a group: its baseline milliseconds, a tab, its names joined by ':'.
-groups_for() {  # quick-names slow-names
+groups_for() {  # quick-names slow-names [test that killed this mutant in an earlier run]
   local first="" first_ms=0 quick="" quick_ms=0 batch="" batch_ms=0 name
+  if [[ -n ${3:-} && ":$1:$2:" == *":$3:"* ]]; then
+    printf '%d\t%s\n' "${ms_of[$3]:-60000}" "$3"
+  fi
   for name in ${1//:/ }; do
     [[ $name == - ]] && continue
     if [[ -n ${killer[$name]:-} ]]; then
@@ -247,12 +258,12 @@ culprit_of_last() {
 # A test that fails among others must fail alone too; if it does not (a
 # test that leans on what an earlier one left behind), every test runs in
 # a process of its own.
-judge() {  # mutant-number quick-names slow-names
+judge() {  # mutant-number quick-names slow-names [hint]
   local outcome=passed culprit="" ms group name
   while IFS=$'\t' read -r ms group; do
     outcome=$(run_group "$1" "$ms" "$group")
     [[ $outcome == passed ]] || break
-  done < <(groups_for "$2" "$3")
+  done < <(groups_for "$2" "$3" "${4:-}")
   [[ $outcome == passed ]] || culprit=$(culprit_of_last)
   if [[ $outcome == failed && -n $culprit && $(run_group "$1" "${ms_of[$culprit]:-60000}" "$culprit") == passed ]]; then
     outcome=passed culprit=""
@@ -326,7 +337,7 @@ for file in "${files[@]}"; do
     [[ -n ${in_schema[$id]:-} ]] || continue
     IFS=$'\t' read -r qs qn ss sn <<<"${plan_of[$id]}"
     t0=$(now)
-    IFS=$'\t' read -r outcome culprit <<<"$(judge "${in_schema[$id]}" "$qn" "$sn")"
+    IFS=$'\t' read -r outcome culprit <<<"$(judge "${in_schema[$id]}" "$qn" "$sn" "${hint[$id]:-}")"
     record "$id" "$outcome" "$(since "$t0")" "$culprit"
   done
 
@@ -338,7 +349,7 @@ for file in "${files[@]}"; do
     cp "$RUN/original" "$SRC/$file"
     "$MUTATE" apply "$SRC" "$id"
     if build; then
-      IFS=$'\t' read -r outcome culprit <<<"$(judge 0 "$qn" "$sn")"
+      IFS=$'\t' read -r outcome culprit <<<"$(judge 0 "$qn" "$sn" "${hint[$id]:-}")"
       record "$id" "$outcome" "$(since "$t0")" "$culprit"
     else
       record "$id" unbuilt "$(since "$t0")"
