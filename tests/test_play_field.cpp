@@ -335,46 +335,38 @@ TEST_F(PlayField, TheDashBlastRunsThroughItsSixteenCellsOnceTrailingTheHero) {
 }
 
 // Every sheet copied with a key lets white through (the blast: black) and
-// shows the other colours; each pad shows its kind's cell.
+// shows the other colours, each from the exact place of its layer (the
+// cells' columns 0 and 1 are white, 2 and 3 black); each pad shows its
+// kind's cell.
 TEST_F(PlayField, KeyedSheetsLetOnlyTheirKeyThroughAndPadsShowTheirKind) {
-    struct Look {
-        const char* what;
-        int x, y;
-        uint32_t colour;
-    };
-    auto check = [](const std::vector<Look>& looks) {
-        for (const Look& l : looks) EXPECT_EQ(Shown(l.x, l.y), Px(l.colour)) << l.what;
+    // The sheet's first columns at the layer's left edge x: column 1 shows
+    // what lies beneath, column 2 black, column 4 the cell's colour.
+    auto check = [](const char* what, int x, int y, uint32_t beneath, uint32_t colour) {
+        EXPECT_EQ(Shown(x + 1, y), Px(beneath)) << what << ": its key";
+        EXPECT_EQ(Shown(x + 2, y), Px(synthetic::kKeyBlack)) << what;
+        EXPECT_EQ(Shown(x + 4, y), Px(colour)) << what;
     };
     Run([&](int pass) {
-        if (pass == 50)
-            check({{"READY's key", 101, 150, synthetic::kSky},
-                   {"READY's black", 103, 150, synthetic::kKeyBlack},
-                   {"READY", 300, 150, synthetic::kReady}});
-        if (pass == 150)
-            check({{"GO's key", 101, 150, synthetic::kSky},
-                   {"GO's black", 103, 150, synthetic::kKeyBlack},
-                   {"GO", 300, 150, synthetic::kGo}});
+        if (pass == 50) {
+            check("READY", 100, 150, synthetic::kSky, synthetic::kReady);
+            EXPECT_EQ(Shown(300, 100), Px(synthetic::kReady)) << "READY's top row";
+            EXPECT_EQ(Shown(300, 99), Px(synthetic::kSky));
+        }
+        if (pass == 150) check("GO", 100, 150, synthetic::kSky, synthetic::kGo);
         if (pass == 205) {
             G.RespawnDelay = 10;  // the world stands still; the frame is drawn
             for (Integer kind = 0; kind < 3; ++kind)
                 G.Pads[static_cast<size_t>(kind)] = Pad{0, 300.0f + 40 * kind, 300, 16, 16, 2, 0, kind, 1};
             G.Items[1] = LevelRecord{G.ScrollX + 500, 200, G.ScrollX + 532, 232, 2, 0};
         }
-        if (pass == 206)
-            check({{"the hero's key", 101, 400, synthetic::kSky},
-                   {"the hero's black", 103, 400, synthetic::kKeyBlack},
-                   {"the hero", 148, 400, synthetic::Hero(0)},
-                   {"pad 0's key", 301, 308, synthetic::kSky},
-                   {"pad 0's black", 303, 308, synthetic::kKeyBlack},
-                   {"pad 0", 308, 308, synthetic::PadColour(0)},
-                   {"pad 1", 348, 308, synthetic::PadColour(1)},
-                   {"pad 2", 388, 308, synthetic::PadColour(2)},
-                   {"the item's key", 501, 216, synthetic::kSky},
-                   {"the item's black", 503, 216, synthetic::kKeyBlack},
-                   {"the item", 510, 216, synthetic::Item(2)},
-                   {"the lives digit's key", 181, 590, synthetic::kPanel},
-                   {"the lives digit's black", 183, 590, synthetic::kKeyBlack},
-                   {"the lives digit", 186, 590, synthetic::Glyph(4)}});
+        if (pass == 206) {
+            check("the hero", 100, 400, synthetic::kSky, synthetic::Hero(0));
+            check("pad 0", 300, 308, synthetic::kSky, synthetic::PadColour(0));
+            check("pad 1", 340, 308, synthetic::kSky, synthetic::PadColour(1));
+            check("pad 2", 380, 308, synthetic::kSky, synthetic::PadColour(2));
+            check("the item", 500, 216, synthetic::kSky, synthetic::Item(2));
+            check("the lives digit", 180, 590, synthetic::kPanel, synthetic::Glyph(4));
+        }
         return pass < 206;
     });
 }
