@@ -347,8 +347,10 @@ TEST_F(PlayField, KeyedSheetsLetOnlyTheirKeyThroughAndPadsShowTheirKind) {
         EXPECT_EQ(Shown(x + 4, y), Px(colour)) << what;
     };
     Run([&](int pass) {
+        if (pass == 49) G.Items[1] = LevelRecord{G.ScrollX + 400, 150, G.ScrollX + 432, 182, 1, 0};
         if (pass == 50) {
             check("READY", 100, 150, synthetic::kSky, synthetic::kReady);
+            check("an item over READY", 400, 166, synthetic::kReady, synthetic::Item(1));
             EXPECT_EQ(Shown(300, 100), Px(synthetic::kReady)) << "READY's top row";
             EXPECT_EQ(Shown(300, 99), Px(synthetic::kSky));
         }
@@ -451,6 +453,13 @@ TEST_F(PlayField, ScoreShowsItsEightLowestDigits) {
 TEST_F(PlayField, ClockShowsMinutesOnlyOnceAWholeMinuteHasPassed) {
     Run([&](int pass) {
         const Long now = static_cast<Long>(winmm::timeGetTime());
+        if (pass == 203) G.ClockStart = now - 10100;
+        if (pass == 204) {  // 10.10 s: every cell from right to left
+            EXPECT_EQ(ClockGlyph(0), 0);
+            EXPECT_EQ(ClockGlyph(1), 1);
+            EXPECT_EQ(ClockGlyph(3), 0);
+            EXPECT_EQ(ClockGlyph(4), 1);
+        }
         if (pass == 205) G.ClockStart = now - 59990;
         if (pass == 206) {
             EXPECT_EQ(G.ClockMinutes, 0);
