@@ -120,6 +120,29 @@ TEST_F(PlayField, TheMusicIsOpenedBeforeTheLoopAndPlayedAfterEveryFrame) {
         EXPECT_EQ(per_pass[pass], (std::vector<std::string>{"flip", kPlayMusic, "beep"})) << "pass " << pass + 1;
 }
 
+// Each sheet is made at the size the game state gives it, whatever its
+// picture's size (a hero sheet drawn at half size is stretched to the five
+// 96-pixel frames); a sheet that cannot be loaded stops the start before
+// the music is touched.
+TEST_F(PlayField, SheetsTakeTheGamesSizesAndAMissingOneStopsTheStartBeforeTheMusic) {
+    const fs::path hero = dir_ / "bmp" / "chara.bmp", kept_hero = dir_ / "bmp" / "chara.kept";
+    fs::rename(hero, kept_hero);
+    synthetic::WriteBmp(hero, 240, 48, [](int x, int) { return synthetic::Hero(x / 48); });
+    Run([&](int pass) { return pass < 205; });
+    fs::remove(hero);
+    fs::rename(kept_hero, hero);
+    EXPECT_EQ(Shown(160, 400), Px(synthetic::Hero(0)));
+    EXPECT_EQ(Shown(190, 445), Px(synthetic::Hero(0)));
+
+    const fs::path sky = dir_ / "bmp" / "kumo.bmp", kept_sky = dir_ / "bmp" / "kumo.kept";
+    fs::rename(sky, kept_sky);
+    Restart(dir_.string());
+    PlatformCalls log;
+    EXPECT_ANY_THROW(Run([](int) { return false; }));
+    fs::rename(kept_sky, sky);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"cooperative level 81", "display mode"}));
+}
+
 TEST_F(PlayField, LayersFallInTheirPlaces) {
     Run([&](int pass) { return pass < 210; });
     EXPECT_EQ(Shown(148, 300), Px(synthetic::kSky));
