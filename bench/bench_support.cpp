@@ -84,14 +84,14 @@ void Play(const std::vector<PassKey>& keys, const std::function<bool(int64_t pas
             forms::PostKey(keys[next_key++].key);
         if (!go_on) throw PlayStopped{};
     };
-    OnFinish = [] { throw PlayStopped{}; };
+    StopAtFinish = [] { throw PlayStopped{}; };
     forms::SetEndHandler([] { throw PlayStopped{}; });
     try {
         Game.Show(true);
     } catch (const PlayStopped&) {
     }
     OnPlayLoopPass = nullptr;
-    OnFinish = nullptr;
+    StopAtFinish = nullptr;
     forms::SetEndHandler(nullptr);
     try {
         CloseDisplay();

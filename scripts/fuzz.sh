@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${FUZZ_BUILD_DIR:-build-fuzz}
 SECONDS_EACH=${FUZZ_SECONDS:-20}
-TARGETS=(fuzz_picture fuzz_mci fuzz_sound_file fuzz_script fuzz_level)
+TARGETS=(fuzz_picture fuzz_mci fuzz_sound_file fuzz_script fuzz_level fuzz_hostile_play)
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DROOFRIDER_FUZZ=ON >/dev/null
@@ -17,13 +17,14 @@ cmake --build "$BUILD_DIR" --target "${TARGETS[@]}" make_fuzz_seeds >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$BUILD_DIR/tools/fuzz/make_fuzz_seeds" "$work/seeds"
+"$BUILD_DIR/tools/fuzz/make_fuzz_seeds" "$work/seeds" tests/scripts/win.txt
 declare -A SEEDS=(
   [fuzz_picture]="$work/seeds/picture"
   [fuzz_mci]="tools/fuzz/corpus/mci"
   [fuzz_sound_file]="$work/seeds/sound_file"
   [fuzz_script]="tools/demo/fuzz_corpus"
   [fuzz_level]="tools/fuzz/corpus/level"
+  [fuzz_hostile_play]="$work/seeds/hostile_play"
 )
 status=0
 for t in "${TARGETS[@]}"; do

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Plays the real game (build/game/roofrider, not the runner) under Xvfb with
 # the openbox window manager, the way a player would: real key events from
-# xdotool through the story and the title into the play, and screenshots
-# of the whole desktop on the way.
+# xdotool through the story and the title into the play, Alt+Enter into a
+# window and F11 back, and screenshots of the whole desktop on the way. It
+# plays on three desktops: 1280 x 1024, a 3840 x 2160 one (the windows at
+# twice their size) and a 1280 x 800 one (a handheld's screen).
 #
-#   bash scripts/xplay.sh [OUT_DIR]     (default: build/xplay)
+#   bash scripts/xplay.sh [OUT_DIR]     (default: build/xplay; one folder per desktop)
+#   XPLAY_SCREENS="3840x2160x24" bash scripts/xplay.sh     (only those desktops)
 #
 # It prints each step and the program's exit status, and fails when the
 # program did not start, died, or did not end on the final Esc.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 OUT=${1:-build/xplay}
+SCREENS=${XPLAY_SCREENS:-1280x1024x24 3840x2160x24 1280x800x24}
 mkdir -p "$OUT"
 
 bash scripts/setup.sh
@@ -22,29 +26,38 @@ if ! command -v import >/dev/null; then
 fi
 bash scripts/build.sh
 
-for n in $(seq 90 99); do [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break; done
-export DISPLAY=":$n"
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.05; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-
-build/game/roofrider >"$OUT/roofrider.log" 2>&1 &
-game=$!
-pids+=("$game")
 
 step() { echo "xplay: $*"; }
-shot() {
-  import -window root "$OUT/$1.png"
-  step "screenshot $OUT/$1.png"
+
+# One play on a desktop of SCREEN (WxHxDEPTH), its screenshots in DIR.
+play_on() {
+  local screen=$1 dir=$2
+  mkdir -p "$dir"
+  step "desktop $screen"
+  for n in $(seq 90 99); do [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break; done
+  export DISPLAY=":$n"
+  Xvfb "$DISPLAY" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+  local xvfb=$!
+  pids+=("$xvfb")
+  for _ in $(seq 100); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.05; done
+  openbox >/dev/null 2>&1 &
+  local wm=$!
+  pids+=("$wm")
+  sleep 1
+
+  build/game/roofrider >"$dir/roofrider.log" 2>&1 &
+  game=$!
+  pids+=("$game")
+
+  shot() {
+    import -window root "$dir/$1.png"
+    step "screenshot $dir/$1.png"
 }
 key() {
-  kill -0 "$game" 2>/dev/null || { echo "xplay: the game is no longer running" >&2; cat "$OUT/roofrider.log" >&2; exit 1; }
+  kill -0 "$game" 2>/dev/null || { echo "xplay: the game is no longer running" >&2; cat "$dir/roofrider.log" >&2; exit 1; }
   xdotool key --clearmodifiers "$@"
   step "key $*"
 }
@@ -68,8 +81,13 @@ for k in n m space n v; do
   sleep 0.7
 done
 shot 5-play
-sleep 6
-shot 6-later
+key alt+Return # into a window
+sleep 1
+shot 6-window
+sleep 2
+key F11 # back to the full screen
+sleep 1
+shot 7-full-again
 # Esc ends the program unless the hero is busy (in the air, sliding): try
 # a few times.
 for _ in 1 2 3 4 5 6; do
@@ -81,7 +99,14 @@ if kill -0 "$game" 2>/dev/null; then
   echo "xplay: the game did not end on Esc" >&2
   exit 1
 fi
-status=0
+local status=0
 wait "$game" || status=$?
 step "roofrider ended with status $status"
-exit "$status"
+kill "$wm" "$xvfb" 2>/dev/null || true
+wait "$wm" "$xvfb" 2>/dev/null || true
+return "$status"
+}
+
+for screen in $SCREENS; do
+  play_on "$screen" "$OUT/${screen%x*}"
+done

@@ -92,7 +92,7 @@ protected:
     }
     void Stop() {
         OnPlayLoopPass = nullptr;
-        OnFinish = nullptr;
+        StopAtFinish = nullptr;
         forms::SetInputSource(nullptr);
         if (Game.IsLoaded()) Game.Unload();
         D = DisplayState{};

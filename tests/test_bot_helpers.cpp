@@ -27,7 +27,7 @@ protected:
         start_ = bot::Save();
     }
     void TearDown() override {
-        OnFinish = nullptr;
+        StopAtFinish = nullptr;
         G = GameState{};
         basic::ResetRnd();
         platform::files::SetProgramDirectoryOverride("");

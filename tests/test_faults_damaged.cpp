@@ -8,6 +8,8 @@
 #ifdef ROOFRIDER_DEMO
 
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -121,6 +123,45 @@ TEST(DamagedFiles, ShortLevelFilesStopTheProgramAndExtraBytesAreNotRead) {
         EXPECT_EQ(run.Outcome(), whole.Outcome()) << table << "\n" << run.Describe();
         EXPECT_TRUE(faults_test::ReadText(trace) == whole_trace) << table << ": the trace differs";
         assets.Restore(table);
+    }
+}
+
+// Level files with values no course can hold. Before the loader checked
+// them, a roof line at -1e9 under the start with a pad thrown at once (the
+// script below) let the pad fly over every record of the table, and 2237
+// passes later the program stopped with "array::at: __n (which is 201) >=
+// _Nm (which is 201)", naming no file. Now it stops before any window,
+// naming the file, the record and the field.
+TEST(DamagedFiles, LevelValuesNoCourseCanHoldStopTheProgramNamingRecordAndField) {
+    AssetCopy assets;
+    ScratchDir scratch("hostile-levels");
+    const std::string script = (scratch / "throw-at-once.txt").string();
+    {
+        const std::string text = "at 300 Return\nat 4000 Return\nframe 210 Space\n";
+        faults_test::WriteBytes(script, Bytes(text.begin(), text.end()));
+    }
+    struct Case {
+        std::string table;
+        size_t record, offset;  // the field's offset in its record
+        float value;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"data/biru.dat", 1, 4, -1e9f, "data\\biru.dat record 1: Top is -1e+09, outside 0 to 600"},
+        {"data/item.dat", 5, 0, std::numeric_limits<float>::quiet_NaN(),
+         "data\\item.dat record 5: Left is nan, not a finite number"},
+    };
+    for (const Case& c : cases) {
+        Bytes hostile = faults_test::ReadBytes(assets.Original(c.table));
+        uint32_t bits;
+        std::memcpy(&bits, &c.value, 4);
+        Put32(hostile, (c.record - 1) * 20 + c.offset, bits);
+        assets.Put(c.table, hostile);
+        const Ended run = RunDemo({script, "--assets", assets.Dir(), "--grace", "100000"});
+        EXPECT_TRUE(run.EndedCleanly()) << run.Describe();
+        EXPECT_EQ(run.exit_code, 1) << run.Describe();
+        EXPECT_EQ(run.LastLine(), "ended: error: " + c.message) << run.Describe();
+        assets.Restore(c.table);
     }
 }
 

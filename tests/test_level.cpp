@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -182,6 +184,60 @@ TEST_F(LevelTest, MissingOrShortFilesStopTheProgramWithTheirName) {
     EXPECT_EQ(LoadError(), "data\\item.dat: cannot be opened (No such file or directory)");
     fs::remove(dir_ / "data" / "biru.dat");
     EXPECT_EQ(LoadError(), "data\\biru.dat: cannot be opened (No such file or directory)");
+}
+
+// A record no course can hold stops the program with the file, the record
+// and the field; values a course can hold, however odd, load as they are.
+TEST_F(LevelTest, RecordsNoCourseCanHoldAreRefusedNamingFileRecordAndField) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        bool item;
+        int record;
+        std::function<void(Record&)> change;
+        std::string message;
+    };
+    const Case refused[] = {
+        {false, 2, [](Record& r) { r.top = -1e9f; }, "data\\biru.dat record 2: Top is -1e+09, outside 0 to 600"},
+        {false, 1, [&](Record& r) { r.top = nan; }, "data\\biru.dat record 1: Top is nan, not a finite number"},
+        {false, 17, [&](Record& r) { r.right = inf; }, "data\\biru.dat record 17: Right is inf, not a finite number"},
+        {false, 5, [&](Record& r) { r.bottom = -inf; }, "data\\biru.dat record 5: Bottom is -inf, not a finite number"},
+        {false, 3, [](Record& r) { r.top = 600.5f; }, "data\\biru.dat record 3: Top is 600.5, outside 0 to 600"},
+        {false, 4, [](Record& r) { r.right = r.left - 1; }, "data\\biru.dat record 4: Right is 899, left of its Left 900"},
+        {false, 6, [](Record& r) { r.left = 1240; }, "data\\biru.dat record 6: Left is 1240, left of the Right of record 5 (1450)"},
+        {false, 9, [](Record& r) { r.left = -3.4e38f; }, "data\\biru.dat record 9: Left is -3.4e+38, beyond any course"},
+        {true, 33, [](Record& r) { r.bottom = 600.25f; }, "data\\item.dat record 33: Bottom is 600.25, outside 0 to 600"},
+        {true, 1, [](Record& r) { r.top = -0.5f; }, "data\\item.dat record 1: Top is -0.5, outside 0 to 600"},
+        {true, 8, [](Record& r) { r.right = 2e38f; }, "data\\item.dat record 8: Right is 2e+38, beyond any course"},
+        {true, 12, [](Record& r) { r.left = 2000; }, "data\\item.dat record 12: Right is 1210.5, left of its Left 2000"},
+    };
+    for (const Case& c : refused) {
+        std::vector<Record> buildings = Buildings(17), items = Items(33);
+        c.change((c.item ? items : buildings)[static_cast<std::size_t>(c.record - 1)]);
+        Write("biru.dat", buildings);
+        Write("item.dat", items);
+        EXPECT_EQ(LoadError(), c.message);
+    }
+
+    // Odd but holdable: unknown item kinds (taken with no effect), roofs
+    // and items at the screen's edges, -0, a tiny value, a building's
+    // unused Bottom anywhere, buildings touching, an empty item.
+    std::vector<Record> buildings = Buildings(17), items = Items(33);
+    buildings[0].top = -0.0f;
+    buildings[1].top = 600;
+    buildings[2].bottom = 1e30f;
+    buildings[3].left = buildings[2].right;
+    buildings[4].top = 1e-40f;
+    items[0].kind = 7;
+    items[1].kind = -32768;
+    items[2] = {5, 0, 5, 600, 3, 1};
+    Write("biru.dat", buildings);
+    Write("item.dat", items);
+    EXPECT_EQ(LoadError(), "");
+    EXPECT_EQ(G.Items[1].Kind, 7);
+    EXPECT_EQ(G.Items[2].Kind, -32768);
+    EXPECT_EQ(G.Buildings[3].Bottom, 1e30f);
+    EXPECT_EQ(G.Buildings[5].Top, 1e-40f);
 }
 
 TEST_F(LevelTest, TheSineTableUsesTheFactor3Point141) {

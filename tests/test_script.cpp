@@ -120,7 +120,8 @@ TEST(Script, LimitsAndOddBytesNeverBreakTheParser) {
 TEST(Options, ReadsEveryOptionInBothSpellings) {
     demo::OptionsParse p = demo::ParseOptions(
         {"run.txt", "--trace", "t.csv", "--shot", "200:a.png", "--shot=300:b.png", "--shot-at",
-         "4000:c.png", "--grace=250", "--max-ms", "90000", "--assets", "/tmp/x", "--timedemo"});
+         "4000:c.png", "--grace=250", "--max-ms", "90000", "--assets", "/tmp/x", "--timedemo", "--desktop",
+         "3840x2160"});
     ASSERT_TRUE(p.ok) << p.error;
     const demo::Options& o = p.options;
     EXPECT_EQ(o.script_path, "run.txt");
@@ -135,6 +136,8 @@ TEST(Options, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.assets_dir, "/tmp/x");
     EXPECT_TRUE(o.timedemo);
     EXPECT_FALSE(o.realtime);
+    EXPECT_EQ(o.desktop_w, 3840);
+    EXPECT_EQ(o.desktop_h, 2160);
 
     demo::OptionsParse d = demo::ParseOptions({"s.txt"});
     ASSERT_TRUE(d.ok);
@@ -159,6 +162,9 @@ TEST(Options, RejectsWhatCannotRun) {
         {"a.txt", "--max-ms", "1e6"},
         {"a.txt", "--fast"},
         {"a.txt", "--timedemo", "--realtime"},
+        {"a.txt", "--desktop", "3840"},
+        {"a.txt", "--desktop", "320x200"},
+        {"a.txt", "--desktop=1920x1080", "--realtime"},
     };
     for (const auto& args : bad) {
         demo::OptionsParse p = demo::ParseOptions(args);

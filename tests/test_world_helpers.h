@@ -29,11 +29,11 @@ protected:
     void SetUp() override {
         SoundFolderTest::SetUp();
         winmm_test::WriteFile(dir_ / "sound" / "laserbom.wav", winmm_test::ToneWav(400));
-        OnFinish = nullptr;
+        StopAtFinish = [] {};  // no display or windows here: nothing to hand over to
         Fresh();
     }
     void TearDown() override {
-        OnFinish = nullptr;
+        StopAtFinish = nullptr;
         basic::ResetRnd();
         SoundFolderTest::TearDown();
     }

@@ -67,7 +67,7 @@ TEST_F(ScrollTest, TheCloudsJumpBackToTheStartAt1000) {
 
 TEST_F(ScrollTest, TheFinishComesWhenHisRightEdgeReachesTheScreensEdge) {
     int finishes = 0;
-    OnFinish = [&] { ++finishes; };
+    StopAtFinish = [&] { ++finishes; };
     G.BuildingIndex = 17;
     G.PlayPhase = 1;
     G.ScrollX = 14200;
@@ -80,7 +80,7 @@ TEST_F(ScrollTest, TheFinishComesWhenHisRightEdgeReachesTheScreensEdge) {
 
     // Before the final stretch the edge of the screen is no finish.
     Fresh();
-    OnFinish = [&] { ++finishes; };
+    StopAtFinish = [&] { ++finishes; };
     G.BuildingIndex = 17;
     G.PlayerX = 750;
     ScrollWorld();
@@ -91,7 +91,7 @@ TEST_F(ScrollTest, AWholeRunToTheFinishOnTheLastRoof) {
     int finishes = 0;
     int frame_of_finish = 0;
     int frame = 0;
-    OnFinish = [&] {
+    StopAtFinish = [&] {
         ++finishes;
         frame_of_finish = frame;
     };

@@ -122,3 +122,8 @@ struct GameState {
 
 // The one instance.
 extern GameState G;
+
+// G.SineTable at the angle rounded to a whole degree, halves to even: the
+// arcs of the hero and of the pads. An angle outside 0..180 is an error
+// (an index outside the table).
+Single TableSine(Single angle);

@@ -13,7 +13,6 @@
 #include "game/jump_pads.h"
 #include "game/player.h"
 #include "game/scrolling.h"
-#include "screens/hyouka.h"
 #include "sound/sound.h"
 
 GameWindow Game;
@@ -46,7 +45,7 @@ void ThrowPad(Integer kind) {
 }
 
 // A dash, once per airborne phase, after the first third of the arc.
-void Dash() {
+void StartDash() {
     if (!(G.JumpAngle > 60 && G.PlayerState > 0 && G.DashUsed == 0)) return;
     G.ScrollSpeed = static_cast<Single>(G.ScrollSpeed * 1.8);
     G.DashFrame = 0;
@@ -56,15 +55,6 @@ void Dash() {
     G.DashUsed = 1;
     G.CloudSpeed = 2;
     PlayEffect(5);
-}
-
-// The goal: the display goes back to the desktop, the play field closes
-// and the evaluation is shown from inside the play loop.
-void FinishPlay() {
-    D.DDraw->RestoreDisplayMode();
-    D.DDraw->SetCooperativeLevel(Game.hWnd(), ddraw::DDSCL_NORMAL);
-    Game.Unload();
-    Hyouka.Show(true);
 }
 
 }  // namespace
@@ -97,7 +87,6 @@ void GameWindow::Layout() {
 }
 
 void GameWindow::Form_Activate() {
-    if (!OnFinish) OnFinish = FinishPlay;
     StartDisplay();
 }
 
@@ -117,7 +106,7 @@ void GameWindow::Form_KeyDown(int16_t key_code, int16_t /*shift*/) {
                 ThrowPad(2);
                 break;
             case kKeyV:
-                Dash();
+                StartDash();
                 break;
             default:
                 break;

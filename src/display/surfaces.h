@@ -2,7 +2,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
 
 #include "platform/ddraw.h"
 
@@ -19,9 +18,6 @@ struct DisplayState {
         ItemDesc, PadDesc, ReadyGoDesc, EndDesc, BlastDesc;
 };
 extern DisplayState D;
-
-// Receives the reply text of each music command.
-extern std::string MciReply;
 
 void StartDisplay();
 void LoadSurfaces();

@@ -8,15 +8,9 @@
 #include "game/jump_pads.h"
 
 #include "core/game_state.h"
-#include "platform/basic.h"
 #include "sound/sound.h"
 
 namespace {
-
-// The table's sine at the angle rounded to a whole degree, halves to even.
-Single Sine(Single angle) {
-    return G.SineTable.at(static_cast<std::size_t>(basic::CInt(angle)));
-}
 
 const LevelRecord& BuildingOf(const Pad& pad) {
     return G.Buildings.at(static_cast<std::size_t>(pad.Building));
@@ -27,7 +21,7 @@ void UpdateFlying(Pad& pad) {
     if (G.ScrollX + pad.X > BuildingOf(pad).Right)
         pad.Building = static_cast<Integer>(pad.Building + 1);  // once a frame at most
     if (pad.Angle < 145) {
-        pad.Y = pad.StartY - G.PlayerHeight * Sine(pad.Angle);
+        pad.Y = pad.StartY - G.PlayerHeight * TableSine(pad.Angle);
         pad.Angle = pad.Angle + 10;
     } else {
         pad.Y = pad.Y + 10;
@@ -77,7 +71,7 @@ void UpdateMissed(Pad& pad) {
         pad.State = 4;
     } else if (pad.Angle < 145) {
         // Its screen x stays: the scrolling brings the wall towards it.
-        pad.Y = pad.StartY - G.PlayerHeight * Sine(pad.Angle);
+        pad.Y = pad.StartY - G.PlayerHeight * TableSine(pad.Angle);
         pad.Angle = pad.Angle + 5;
     } else {
         pad.Y = pad.Y + 10;

@@ -8,9 +8,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "core/game_state.h"
 #include "platform/files.h"
@@ -33,12 +36,54 @@ Integer IntegerAt(const unsigned char* p) {
     return static_cast<Integer>(static_cast<uint16_t>(p[0] | p[1] << 8));
 }
 
+// The values a course can hold. The rules compare the hero, the pads and
+// the items with these fields every frame and turn them into table indices
+// and pixel positions: a value that is not a number, a roof or item off
+// the 600-pixel screen, a record whose right end lies left of its left
+// end, or buildings out of course order would send a pad or the hero past
+// every record of the table. Such a record stops the program with a
+// message naming the file, the record and the field.
+constexpr float kScreenHeight = 600;
+
+std::string Number(float value) {
+    if (std::isnan(value)) return "nan";
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    return text;
+}
+
+[[noreturn]] void Refuse(const std::string& relative_path, Integer n, const std::string& field, float value,
+                         const std::string& why) {
+    throw std::runtime_error(relative_path + " record " + std::to_string(n) + ": " + field + " is " +
+                             Number(value) + ", " + why);
+}
+
+// Checks one record as the file holds it (x still in course units).
+void CheckRecord(const std::string& relative_path, Integer n, const LevelRecord& r, bool is_item) {
+    const std::pair<const char*, float> fields[] = {
+        {"Left", r.Left}, {"Top", r.Top}, {"Right", r.Right}, {"Bottom", r.Bottom}};
+    for (const auto& [field, value] : fields)
+        if (!std::isfinite(value)) Refuse(relative_path, n, field, value, "not a finite number");
+    // Scaled to world pixels the x fields must still be numbers.
+    const float x_limit = std::numeric_limits<float>::max() / static_cast<float>(G.CourseScale);
+    if (std::fabs(r.Left) > x_limit) Refuse(relative_path, n, "Left", r.Left, "beyond any course");
+    if (std::fabs(r.Right) > x_limit) Refuse(relative_path, n, "Right", r.Right, "beyond any course");
+    const std::string on_screen = "outside 0 to " + Number(kScreenHeight);
+    if (!(r.Top >= 0 && r.Top <= kScreenHeight)) Refuse(relative_path, n, "Top", r.Top, on_screen);
+    // A building's Bottom is not used; an item's is its lower edge.
+    if (is_item && !(r.Bottom >= 0 && r.Bottom <= kScreenHeight))
+        Refuse(relative_path, n, "Bottom", r.Bottom, on_screen);
+    if (r.Right < r.Left)
+        Refuse(relative_path, n, "Right", r.Right, "left of its Left " + Number(r.Left));
+}
+
 // Reads records 1..count of a level file into table(1..count), scaling the
 // x fields to world pixels. A course built on zeroed records would put the
 // hero on roofs that are not there, so a file that is missing or too short
-// stops the program with a message that names it.
+// stops the program with a message that names it, as does a record no
+// course can hold.
 void ReadLevelTable(const std::string& relative_path, Integer count,
-                    std::array<LevelRecord, kLevelTableSize>& table, bool clear_taken) {
+                    std::array<LevelRecord, kLevelTableSize>& table, bool is_item) {
     platform::files::RecordFile file(G.BasePath + relative_path, kRecordLength);
     if (!file.IsOpen())
         throw std::runtime_error(relative_path + ": cannot be opened (" + file.Error() + ")");
@@ -49,6 +94,7 @@ void ReadLevelTable(const std::string& relative_path, Integer count,
         throw std::runtime_error(relative_path + ": " + std::to_string(file.RecordCount()) +
                                  " records, " + std::to_string(count) + " needed");
     unsigned char bytes[kRecordLength];
+    float right_before = 0;  // the Right of the record before, in the file's units
     for (Integer n = 1; n <= count; ++n) {
         file.Read(static_cast<std::size_t>(n), bytes);
         LevelRecord& r = table[static_cast<std::size_t>(n)];
@@ -58,10 +104,17 @@ void ReadLevelTable(const std::string& relative_path, Integer count,
         r.Bottom = FloatAt(bytes + 12);
         r.Kind = IntegerAt(bytes + 16);
         r.Taken = IntegerAt(bytes + 18);
+        CheckRecord(relative_path, n, r, is_item);
+        // Buildings stand left to right, each beginning where the one before
+        // ends or further right: the scrolling steps from building n to n + 1.
+        if (!is_item && n > 1 && r.Left < right_before)
+            Refuse(relative_path, n, "Left", r.Left,
+                   "left of the Right of record " + std::to_string(n - 1) + " (" + Number(right_before) + ")");
+        right_before = r.Right;
         // The files count in course units; the world is CourseScale times wider.
         r.Left = static_cast<Single>(G.CourseScale) * r.Left;
         r.Right = static_cast<Single>(G.CourseScale) * r.Right;
-        if (clear_taken) r.Taken = 0;
+        if (is_item) r.Taken = 0;
     }
 }
 
@@ -90,8 +143,8 @@ void LoadLevelFiles() {
     for (int d = 0; d <= 180; ++d)
         G.SineTable[static_cast<std::size_t>(d)] = static_cast<Single>(std::sin(d * 3.141 / 180));
 
-    ReadLevelTable("data\\biru.dat", G.BuildingCount, G.Buildings, /*clear_taken=*/false);
-    ReadLevelTable("data\\item.dat", G.ItemCount, G.Items, /*clear_taken=*/true);
+    ReadLevelTable("data\\biru.dat", G.BuildingCount, G.Buildings, /*is_item=*/false);
+    ReadLevelTable("data\\item.dat", G.ItemCount, G.Items, /*is_item=*/true);
 }
 
 void ResetGame() {

@@ -12,10 +12,6 @@
 
 namespace {
 
-Single Sine(Single angle) {
-    return G.SineTable.at(static_cast<std::size_t>(basic::CInt(angle)));
-}
-
 const LevelRecord& CurrentBuilding() {
     return G.Buildings.at(static_cast<std::size_t>(G.BuildingIndex));
 }
@@ -39,7 +35,7 @@ void Fly() {
         else
             G.PlayerY = G.PlayerY + 15;
     } else {
-        G.PlayerY = G.JumpStartY - (G.JumpBoost + G.PlayerHeight) * Sine(G.JumpAngle);
+        G.PlayerY = G.JumpStartY - (G.JumpBoost + G.PlayerHeight) * TableSine(G.JumpAngle);
         G.JumpAngle = G.JumpAngle + 2 + G.JumpBoost / 40;
         if (G.PlayerY < 0) G.PlayerY = 0;  // held at the top of the screen
     }
@@ -70,7 +66,7 @@ void MissedTheRoof() {
             else
                 G.PlayerY = G.PlayerY + 15;
         } else {
-            G.PlayerY = G.JumpStartY - (G.JumpBoost + G.PlayerHeight) * Sine(G.JumpAngle);
+            G.PlayerY = G.JumpStartY - (G.JumpBoost + G.PlayerHeight) * TableSine(G.JumpAngle);
             G.JumpAngle = static_cast<Single>(G.JumpAngle + 2.5 + G.JumpBoost / 40);
             if (G.PlayerY < 0) G.PlayerY = 0;
         }
@@ -88,7 +84,9 @@ void SlideDownTheWall() {
     G.PlayerY = G.PlayerY + 10;
 }
 
-void Dash() {
+// He hangs where the key caught him while the world speeds by; when the
+// dash runs out the speed drops back and he falls straight down.
+void HangInTheDash() {
     G.DashTimer = static_cast<Integer>(G.DashTimer - 1);
     if (G.DashTimer == 10)
         winmm::mciSendStringA("play " + G.BasePath + "sound\\laserbom.wav", nullptr, 0, 0);
@@ -117,7 +115,7 @@ void UpdatePlayer() {
             SlideDownTheWall();
             break;
         case 4:
-            Dash();
+            HangInTheDash();
             break;
         default:
             break;

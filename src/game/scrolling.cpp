@@ -5,10 +5,29 @@
 #include "game/scrolling.h"
 
 #include "core/game_state.h"
+#include "core/game_window.h"
+#include "display/surfaces.h"
+#include "screens/hyouka.h"
 
-std::function<void()> OnFinish;
+std::function<void()> StopAtFinish;
 
 namespace {
+
+// The finish, the only good end of the play: the full-screen display goes
+// back to the desktop (mode restored, cooperative level normal for the
+// play field), the play field closes, and the evaluation is shown modally
+// from inside the play loop. In a normal run this never returns: the
+// program ends from the windows after it.
+void HandOverToTheEvaluation() {
+    if (StopAtFinish) {
+        StopAtFinish();
+        return;
+    }
+    D.DDraw->RestoreDisplayMode();
+    D.DDraw->SetCooperativeLevel(Game.hWnd(), ddraw::DDSCL_NORMAL);
+    Game.Unload();
+    Hyouka.Show(true);
+}
 
 void BuildingRules() {
     const LevelRecord& b = G.Buildings.at(static_cast<std::size_t>(G.BuildingIndex));
@@ -55,9 +74,7 @@ void ScrollWorld() {
         G.ScrollX = G.CourseWidth - 800;
     }
 
-    if (G.PlayerX + G.PlayerWidth >= 800 && G.PlayPhase >= 1) {
-        if (OnFinish) OnFinish();
-    }
+    if (G.PlayerX + G.PlayerWidth >= 800 && G.PlayPhase >= 1) HandOverToTheEvaluation();
 
     // On the last building there is neither a wall ahead nor a roof end.
     if (G.BuildingIndex < G.BuildingCount) BuildingRules();

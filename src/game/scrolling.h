@@ -5,12 +5,8 @@
 
 void ScrollWorld();
 
-// The whole hand-over at the finish (the hero's right edge reaches the right
-// edge of the screen in the final stretch): give the display back
-// (RestoreDisplayMode, then SetCooperativeLevel with the Game window's
-// handle and 8), unload Game and show Hyouka modally. The game layer cannot
-// name the windows, so the core sets it; tests and the bot replace it to
-// observe the finish. Left empty, the finish does nothing. In a normal run
-// it never returns (the program ends from the windows after it); if it
-// does, ScrollWorld goes on with the building rules of that frame.
-extern std::function<void()> OnFinish;
+// For runs of the world that stop at the finish instead of handing over to
+// the evaluation (the bot's simulation and the world tests, which have no
+// display or windows; the benchmarks): when set, the finish calls it, and
+// ScrollWorld goes on with the building rules of that frame if it returns.
+extern std::function<void()> StopAtFinish;

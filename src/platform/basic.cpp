@@ -2,6 +2,7 @@
 #include "platform/basic.h"
 
 #include <cmath>
+#include <stdexcept>
 
 namespace basic {
 namespace {
@@ -18,8 +19,17 @@ void ResetRnd() { g_state = kSeed; }
 uint32_t RndState() { return g_state; }
 void SetRndState(uint32_t state) { g_state = state & 0xFFFFFFu; }
 
-int32_t CInt(double value) { return static_cast<int32_t>(std::nearbyint(value)); }
+namespace {
+// A whole number already (nearbyint or floor gave it) turned into a Long;
+// the comparisons are false for NaN.
+int32_t WholeToLong(double whole) {
+    if (!(whole >= -2147483648.0 && whole <= 2147483647.0)) throw std::overflow_error("Overflow");
+    return static_cast<int32_t>(whole);
+}
+}  // namespace
 
-int32_t Int(double value) { return static_cast<int32_t>(std::floor(value)); }
+int32_t CInt(double value) { return WholeToLong(std::nearbyint(value)); }
+
+int32_t Int(double value) { return WholeToLong(std::floor(value)); }
 
 }  // namespace basic

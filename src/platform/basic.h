@@ -21,9 +21,13 @@ uint32_t RndState();
 void SetRndState(uint32_t state);
 
 // Round to the nearest integer, ties to the even one (the language's CInt).
+// A value with no 32-bit integer to give (NaN, an infinity, a result
+// outside -2147483648..2147483647) raises the language's Overflow error
+// (std::overflow_error) instead of giving an undefined number.
 int32_t CInt(double value);
 
-// The integer part towards minus infinity (the language's Int).
+// The integer part towards minus infinity (the language's Int), with the
+// same Overflow error.
 int32_t Int(double value);
 
 }  // namespace basic

@@ -6,7 +6,9 @@
 // screen (never a mode switch) showing the 800 x 600 frame scaled to fit
 // with its aspect kept and black bars, nearest filtering, and a whole
 // multiple of the frame where that fills most of the screen (the two ways
-// of presenting it are in ddraw_present.cpp). Under SDL's dummy driver
+// of presenting it are in ddraw_present.cpp); or, when the player chose it
+// with Alt+Enter or F11, a window of 800 x 600 at the windows' scale (the
+// toolkit's, forms_screen.cpp), which is the same to everything here. Under SDL's dummy driver
 // nothing is drawn: the shown frame is kept in memory, where screenshots
 // and the toolkit's desktop composite read it.
 #include <algorithm>
@@ -34,6 +36,8 @@ namespace forms::internal {
 [[gnu::weak]] bool IsMinimised(intptr_t hwnd);
 [[gnu::weak]] uint64_t FocusLossCount(intptr_t hwnd);
 [[gnu::weak]] bool TakeRepaintRequest(intptr_t hwnd);
+[[gnu::weak]] int TakeScreen(intptr_t hwnd);
+[[gnu::weak]] void GiveScreenBack(intptr_t hwnd);
 }  // namespace forms::internal
 
 namespace ddraw {
@@ -44,7 +48,8 @@ namespace toolkit {
 bool Linked() {
     return &forms::internal::WindowOf != nullptr && &forms::internal::SetExternalContent != nullptr &&
            &forms::internal::HasFocus != nullptr && &forms::internal::IsMinimised != nullptr &&
-           &forms::internal::FocusLossCount != nullptr && &forms::internal::TakeRepaintRequest != nullptr;
+           &forms::internal::FocusLossCount != nullptr && &forms::internal::TakeRepaintRequest != nullptr &&
+           &forms::internal::TakeScreen != nullptr && &forms::internal::GiveScreenBack != nullptr;
 }
 SDL_Window* Of(intptr_t hwnd) { return hwnd && Linked() ? forms::internal::WindowOf(hwnd) : nullptr; }
 void SetContent(intptr_t hwnd, SDL_Surface* frame) {
@@ -54,6 +59,11 @@ bool HasFocus(intptr_t hwnd) { return !hwnd || !Linked() || forms::internal::Has
 bool IsMinimised(intptr_t hwnd) { return hwnd && Linked() && forms::internal::IsMinimised(hwnd); }
 uint64_t LossCount(intptr_t hwnd) { return hwnd && Linked() ? forms::internal::FocusLossCount(hwnd) : 0; }
 bool TakeRepaintRequest(intptr_t hwnd) { return hwnd && Linked() && forms::internal::TakeRepaintRequest(hwnd); }
+// Full screen, or the window the player chose with Alt+Enter or F11.
+int TakeScreen(intptr_t hwnd) { return forms::internal::TakeScreen(hwnd); }
+void GiveScreenBack(intptr_t hwnd) {
+    if (hwnd && Linked()) forms::internal::GiveScreenBack(hwnd);
+}
 }  // namespace toolkit
 
 // The frame last shown, 800 x 600 565, kept for screenshots and for the
@@ -97,16 +107,6 @@ void RecordPresent() {
 void WaitTick() {
     if (g_pacing) Pacer().WaitForNextTick();
 }
-
-// The cost of the frame being composed and flipped.
-struct OpenFrame {
-    bool open = false;
-    int64_t cpu0 = 0, wall0 = 0;  // composition began
-    bool have_last = false;
-    int64_t last_flip_cpu = 0;    // the thread's CPU at the end of the last flip
-};
-OpenFrame g_frame;
-std::vector<FrameCost> g_frame_costs;
 
 // Drivers that show nothing: keep the frame in memory only.
 bool DrawsNothing() {
@@ -187,7 +187,7 @@ void GiveBack(Display& d, intptr_t hwnd) {
     if (hwnd == 0) hwnd = d.hwnd;
     if (hwnd != 0) {
         if (hwnd == d.hwnd) DropTexture(d);
-        if (SDL_Window* win = toolkit::Of(hwnd)) SDL_SetWindowFullscreen(win, 0);
+        toolkit::GiveScreenBack(hwnd);
         toolkit::SetContent(hwnd, nullptr);
     }
     d.exclusive = false;
@@ -239,12 +239,7 @@ void DirectDraw7::SetCooperativeLevel(intptr_t hwnd, int32_t flags) {
                              "SetCooperativeLevel: window " + std::to_string(hwnd) +
                                  " cannot be used: this program has no toolkit windows");
         if (SDL_Window* win = hwnd ? toolkit::Of(hwnd) : nullptr) {
-            // The plain X11 framebuffer (shared memory images): SDL's
-            // default puts the window surface behind an OpenGL texture,
-            // which costs several milliseconds a frame without a GPU. The
-            // environment's SDL_FRAMEBUFFER_ACCELERATION still wins.
-            SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
-            if (SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+            if (toolkit::TakeScreen(hwnd) != 0)
                 throw DDrawError(DDERR_GENERIC,
                                  std::string("SetCooperativeLevel: the window cannot go full screen (") +
                                      SDL_GetError() + ")");
@@ -365,15 +360,7 @@ void DirectDrawSurface7::Flip(DirectDrawSurface7* target, int32_t flags) {
     Display& d = *p.display;
     d.Sync();
     const bool lost = p.Lost() || p.back->impl_->Lost();
-    const bool measure = costs::g_recording;
-    FrameCost cost;
-    const int64_t cpu_a = measure ? platform::measure::ThreadCpuNs() : 0;
-    const int64_t wall_a = measure ? platform::measure::MonotonicNs() : 0;
-    if (measure && g_frame.open) {
-        cost.compose_cpu_ns = cpu_a - g_frame.cpu0;
-        cost.compose_wall_ns = wall_a - g_frame.wall0;
-    }
-    g_frame.open = false;
+    costs::FlipMeter meter;
     if (lost) {
         WaitTick();  // a failed flip still takes its frame
         throw DDrawError(DDERR_SURFACELOST, "Flip: the display's surfaces are lost");
@@ -385,25 +372,13 @@ void DirectDrawSurface7::Flip(DirectDrawSurface7* target, int32_t flags) {
     std::memcpy(shown.pixels.data(), p.back->impl_->pixels, shown.pixels.size() * sizeof(uint16_t));
     shown.valid = true;
     const PendingPresent pending = PreparePresent(d);
-    const int64_t cpu_b = measure ? platform::measure::ThreadCpuNs() : 0;
-    const int64_t wall_b = measure ? platform::measure::MonotonicNs() : 0;
+    meter.Pause();  // the wait for the tick is no part of the flip's cost
     WaitTick();
-    const int64_t cpu_c = measure ? platform::measure::ThreadCpuNs() : 0;
-    const int64_t wall_c = measure ? platform::measure::MonotonicNs() : 0;
+    meter.Resume();
     SendPresent(pending);
     RecordPresent();
     platform::measure::Note(platform::measure::Mark::FirstFrameShown);
-    if (measure) {
-        const int64_t cpu_d = platform::measure::ThreadCpuNs();
-        const int64_t wall_d = platform::measure::MonotonicNs();
-        cost.present_cpu_ns = (cpu_b - cpu_a) + (cpu_d - cpu_c);
-        cost.present_wall_ns = (wall_b - wall_a) + (wall_d - wall_c);
-        cost.pass_cpu_ns = g_frame.have_last ? cpu_d - g_frame.last_flip_cpu : 0;
-        cost.shown_us = g_last_present_us;
-        g_frame.have_last = true;
-        g_frame.last_flip_cpu = cpu_d;
-        g_frame_costs.push_back(cost);
-    }
+    meter.Shown(g_last_present_us);
 }
 
 // --- Pacing and looking inside ---------------------------------------------------------
@@ -416,7 +391,7 @@ void SetFramePacing(bool on) {
 bool FramePacing() { return g_pacing; }
 
 void WaitForNextFrame() {
-    g_frame.open = false;  // a frame cut short: its composition is not counted
+    costs::FrameCutShort();
     WaitTick();
 }
 
@@ -440,26 +415,5 @@ bool SaveShownFramePng(const std::string& linux_path) {
 }
 
 const std::vector<uint64_t>& FlipTimesUs() { return g_flip_intervals; }
-
-namespace costs {
-bool g_recording = false;
-std::vector<CopyRecord>* g_copy_log = nullptr;
-
-void BeginFrame() {
-    if (g_frame.open) return;
-    g_frame.open = true;
-    g_frame.cpu0 = platform::measure::ThreadCpuNs();
-    g_frame.wall0 = platform::measure::MonotonicNs();
-}
-}  // namespace costs
-
-void RecordFrameCosts(bool on) {
-    costs::g_recording = on;
-    g_frame = OpenFrame{};
-}
-
-const std::vector<FrameCost>& FrameCosts() { return g_frame_costs; }
-
-void SetCopyLog(std::vector<CopyRecord>* log) { costs::g_copy_log = log; }
 
 }  // namespace ddraw

@@ -116,7 +116,8 @@ SDL_Renderer* HardwareRendererFor(SDL_Window* window);
 bool IsSoftwareRenderer(const std::string& renderer_name, const std::string& gl_renderer);
 }  // namespace present
 
-// Frame-cost bookkeeping (ddraw.cpp), fed by BltFast and the display test.
+// Frame-cost bookkeeping (ddraw_costs.cpp), fed by BltFast, the display
+// test and the flip.
 namespace costs {
 extern bool g_recording;
 extern std::vector<CopyRecord>* g_copy_log;
@@ -125,6 +126,27 @@ void BeginFrame();
 inline void NoteFrameCall() {
     if (g_recording) BeginFrame();
 }
+// A frame that ended without a flip: its composition is not counted.
+void FrameCutShort();
+
+// One flip's cost, while costs are recorded: made as the flip begins (which
+// ends the frame's composition), paused for the wait for the tick, and
+// recorded once the frame is on the screen. A flip that fails records
+// nothing.
+class FlipMeter {
+public:
+    FlipMeter();
+    void Pause();
+    void Resume();
+    void Shown(uint64_t shown_us);
+
+private:
+    bool measuring_;
+    int64_t cpu_start_ = 0, wall_start_ = 0;
+    int64_t cpu_paused_ = 0, wall_paused_ = 0;
+    int64_t cpu_waited_ = 0, wall_waited_ = 0;
+    FrameCost cost_;
+};
 }  // namespace costs
 
 namespace blit {

@@ -351,9 +351,16 @@ private:
 // other windows tick while it is open.
 void MsgBox(const std::string& text);
 
-// The desktop's size in twips.
+// The desktop's size in twips, counted in the windows' designed pixels:
+// on a desktop where windows are drawn at twice their size (WindowScale
+// 2), a 3840 x 2160 desktop is 1920 x 1080 of them.
 float ScreenWidth();
 float ScreenHeight();
+// The whole factor by which every window is drawn larger than designed
+// (nearest pixel; text at the larger size): ROOFRIDER_SCALE if set, else
+// the desktop's scale setting, else from the desktop's size; 1 on 1024 x
+// 768 and 1920 x 1080.
+int WindowScale();
 
 // Ends the program at once; no Form_Unload runs. Tests and the runner
 // replace what it does (typically by throwing a ProgramEnded), never its
@@ -408,6 +415,17 @@ public:
 void SetInputSource(InputSource* source);
 
 // Simulates the window manager or the desktop (tests, the runner).
+// A desktop of w x h pixels under the dummy driver: the screen's size and
+// the windows' scale follow as on a real desktop of that size (with the
+// environment's ROOFRIDER_SCALE and GDK_SCALE). Windows loaded before keep
+// their place until they are loaded again.
+void SimulateDesktop(int width_px, int height_px);
+// A desktop where windows cannot place themselves (as under Wayland): a
+// borderless window over another of the program's is drawn inside it.
+void SimulateUnplacedWindows(bool unplaced);
+// Whether the play field shows in a window rather than full screen (the
+// player's Alt+Enter or F11).
+bool PlaysInWindow();
 void SimulateFocus(Form& form, bool focused);
 void SimulateMinimise(Form& form, bool minimised);
 // Queued like the real button: acted on by the next DoEvents, and ignored

@@ -44,6 +44,10 @@ struct FontChoice {
     bool bold = false, italic = false;
 };
 
+// The font drawn at the windows' scale: the same face at scale times the
+// size, so text is drawn sharp rather than enlarged.
+FontChoice ScaledFont(FontChoice font);
+
 struct DeviceContext {
     Form* form = nullptr;              // a window's client area (its canvas)
     PictureBox::Impl* box = nullptr;   // a picture box's image
@@ -71,7 +75,7 @@ struct PictureBox::Impl {
 struct Form::Impl {
     intptr_t hwnd = 0;
     SDL_Window* window = nullptr;
-    SDL_Surface* canvas = nullptr;  // the persistent client area
+    SDL_Surface* canvas = nullptr;  // the persistent client area, at the windows' scale
     DeviceContext dc;
     float left = 0, top = 0;                // outer, twips
     float client_w = 4680, client_h = 3195;  // twips
@@ -80,9 +84,13 @@ struct Form::Impl {
     Color back = kButtonFace, fore = kBlack;
     Picture picture;
     FontChoice font;
-    int print_y = 0;  // pixels
+    int print_y = 0;  // the desktop's pixels, in the canvas
     bool dirty = true;
     SDL_Surface* external = nullptr;  // the display layer's frame, while set
+    // On a scaled Wayland output: the renderer the window is drawn with
+    // (the display layer draws the play field with it too) and its texture.
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
     bool focused = false, minimised = false;
     uint64_t focus_losses = 0;
     int modal_loops = 0;      // modal shows of this window still running
@@ -101,7 +109,7 @@ struct ToolkitAccess {
 
 // A window event waiting for the next pass.
 struct PendingEvent {
-    enum class Kind { Key, Close, Quit };
+    enum class Kind { Key, Close, Quit, ScreenToggle };
     Kind kind = Kind::Key;
     int16_t key = 0, shift = 0;
     intptr_t hwnd = 0;
@@ -115,11 +123,48 @@ struct Toolkit {
     std::deque<PendingEvent> events;
     EndHandler end_handler;
     InputSource* input = nullptr;
-    int screen_w_px = 1024, screen_h_px = 768;
+    // The desktop in its own pixels, and the windows' scale on it: a
+    // window's designed pixel is scale x scale pixels of the desktop.
+    int desktop_w_px = 1024, desktop_h_px = 768;
+    int scale = 1;
+    // The player's choice for the display layer's window (Alt+Enter, F11),
+    // and the window that has the screen now (0: none).
+    bool windowed_play = false;
+    intptr_t screen_holder = 0;
+    // False where the compositor alone places windows (Wayland).
+    bool places_windows = true;
+    // Where the compositor scales windows by its output's scale (Wayland),
+    // that scale: SDL's window sizes are then in units of it, and a window
+    // is drawn through a renderer at the desktop's own pixels.
+    int output_scale = 1;
     intptr_t last_hwnd = 0;
     uint64_t last_shown_serial = 0;
 };
 Toolkit& TK();
+
+// --- forms_scale.cpp -----------------------------------------------------------
+struct ScaleSettings {
+    std::string roofrider_scale;  // the environment's ROOFRIDER_SCALE (empty: unset)
+    std::string gdk_scale;        // the environment's GDK_SCALE
+    int xft_dpi = 0;              // the X resource Xft.dpi; 0: not stated
+    int output_scale = 0;         // a Wayland output's scale; 0: not stated
+};
+struct ScaleChoice {
+    int scale = 1;
+    std::string warning;  // a setting that could not be followed, for stderr
+};
+// The value of Xft.dpi in an X resource string (0: none).
+int XftDpiOf(const std::string& resources);
+ScaleChoice ChooseScale(int desktop_w_px, int desktop_h_px, const ScaleSettings& settings);
+// The settings as this desktop states them (the video driver tells where
+// to look).
+ScaleSettings DesktopScaleSettings(const char* video_driver);
+// Takes a desktop of w x h of its pixels and chooses the scale on it.
+void ApplyDesktop(int desktop_w_px, int desktop_h_px, const ScaleSettings& settings);
+int Scale();
+// The desktop in designed pixels (its own pixels / scale).
+int LogicalScreenWidthPx();
+int LogicalScreenHeightPx();
 
 // --- forms_window.cpp ----------------------------------------------------------
 Form* FormByHwnd(intptr_t hwnd);
@@ -133,8 +178,10 @@ SDL_Window* NativeWindow(Form& form);
 // Outer-to-client offsets of a window's border style, in pixels.
 int DecorationLeftPx(BorderStyle style);
 int DecorationTopPx(BorderStyle style);
-// The client area's top-left on the desktop, in pixels.
+// The client area's top-left on the desktop, in the windows' designed
+// pixels, and in the desktop's own (times the scale).
 SDL_Point ClientOriginPx(Form& form);
+SDL_Point ClientOriginDevicePx(Form& form);
 // Unloads without running Form_Unload (a window object going away).
 void DestroyQuietly(Form& form);
 
@@ -162,6 +209,34 @@ void RepaintChanged();
 // The size in pixels of a label's text as it would be drawn (AutoSize);
 // a word-wrapped label breaks its lines at wrap_width pixels.
 SDL_Point MeasureLabelText(const Label::Style& style, int wrap_width);
+
+// --- forms_display_loss.cpp -------------------------------------------------------
+// Once the display is open: a connection to the X server that fails ends
+// the program at once (status 1, one line on standard error), with no
+// exit handler or destructor reaching for the dead connection.
+void WatchForLostDisplay();
+// On a quit request: if the Wayland compositor's connection has failed,
+// ends the program the same way; otherwise returns.
+void EndIfDisplayLost();
+
+// --- forms_placement.cpp --------------------------------------------------------
+bool DesktopPlacesWindows();
+// Where windows cannot place themselves: the window a borderless window
+// lies over and is drawn in (nullptr: it is a desktop window of its own).
+Form* HostOf(Form& guest);
+// Draws the windows hosted by host over its client area, composed at (x, y).
+void ComposeGuests(Form& host, SDL_Surface* target, int x, int y);
+// A hosted window that changed repaints its host.
+void PassGuestRepaints();
+// Every shown window repaints (a hosted window went away).
+void RepaintAllShown();
+
+// --- forms_screen.cpp -----------------------------------------------------------
+// Alt+Enter or F11: the keys that switch the play field's screen.
+bool IsScreenToggle(const SDL_Keysym& key);
+// Switches the choice between full screen and a window, and applies it to
+// the window that has the screen.
+void ToggleScreen();
 
 // --- forms_loop.cpp ----------------------------------------------------------------
 // Converts an SDL key press to a virtual-key code (0: none).

@@ -77,9 +77,12 @@ bool PumpSdl() {
     while (SDL_PollEvent(&e)) {
         any = true;
         if (e.type == SDL_QUIT) {
+            EndIfDisplayLost();  // SDL's word for a Wayland compositor gone for good
             TK().events.push_back(PendingEvent{PendingEvent::Kind::Quit, 0, 0, 0});
         } else if (e.type == SDL_WINDOWEVENT) {
             OnWindowEvent(e.window);
+        } else if (e.type == SDL_KEYDOWN && IsScreenToggle(e.key.keysym)) {
+            if (!e.key.repeat) TK().events.push_back(PendingEvent{PendingEvent::Kind::ScreenToggle, 0, 0, 0});
         } else if (e.type == SDL_KEYDOWN) {
             // Auto-repeat arrives as further key-downs, as on the desktop.
             const int16_t key = VirtualKeyOf(e.key.keysym);
@@ -130,6 +133,9 @@ bool RunPendingEvents() {
                 break;
             case PendingEvent::Kind::Quit:
                 End();
+            case PendingEvent::Kind::ScreenToggle:
+                ToggleScreen();
+                break;
         }
     }
     return any;

@@ -26,7 +26,7 @@ public:
     void Layout() override {
         SetCaption(kAppTitle);
         SetBorderStyle(BorderStyle::Fixed);
-        const int widest = std::max(TK().screen_w_px - 8 * kMarginPx, kMinClientW);
+        const int widest = std::max(LogicalScreenWidthPx() - 8 * kMarginPx, kMinClientW);
         text_label_.SetFont(kTextFace, kTextPoints);
         text_label_.SetTransparent(true);
         text_label_.SetCaption(text_);

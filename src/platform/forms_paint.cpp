@@ -80,16 +80,26 @@ SDL_Rect ClipWithin(SDL_Surface* target, const SDL_Rect& r) {
     return old;
 }
 
+// A control's box in the desktop's pixels, from an origin in them.
 SDL_Rect BoxOf(Control& c, int ox, int oy) {
-    return SDL_Rect{ox + ToPx(c.Left()), oy + ToPx(c.Top()), ToPx(c.Width()), ToPx(c.Height())};
+    const int s = Scale();
+    return SDL_Rect{ox + ToPx(c.Left()) * s, oy + ToPx(c.Top()) * s, ToPx(c.Width()) * s, ToPx(c.Height()) * s};
 }
 
+// A picture at the windows' scale with its top-left at (x, y).
+void DrawScaled(SDL_Surface* target, int x, int y, SDL_Surface* picture) {
+    if (!picture) return;
+    StretchInto(target, SDL_Rect{x, y, picture->w * Scale(), picture->h * Scale()}, picture);
+}
+
+// The lines break where they break at the designed size (where AutoSize
+// measured them); each is drawn in the font at the windows' scale.
 void DrawLabel(Label& label, SDL_Surface* target, const SDL_Rect& box) {
     const Label::Style& style = label.style();
     if (!style.transparent) Fill(target, &box, style.back);
-    const FontChoice font = FontOf(style);
+    const FontChoice font = ScaledFont(FontOf(style));
     int y = box.y;
-    for (const std::string& line : LabelLines(style, box.w)) {
+    for (const std::string& line : LabelLines(style, box.w / Scale())) {
         int x = box.x;
         if (style.alignment != Alignment::Left) {
             const int w = fonts::Measure(font, line).x;
@@ -106,21 +116,23 @@ void DrawImage(Image& image, SDL_Surface* target, const SDL_Rect& box) {
     if (image.Stretch())
         StretchInto(target, box, p.data()->surface);
     else
-        CopyInto(target, box.x, box.y, p.data()->surface);
+        DrawScaled(target, box.x, box.y, p.data()->surface);
 }
 
 void DrawControls(Form& form, Frame* container, SDL_Surface* target, int ox, int oy);
 
 void DrawFrame(Form& form, Frame& frame, SDL_Surface* target, const SDL_Rect& box) {
     Fill(target, &box, frame.back_color());
+    const int s = Scale();
     if (frame.border()) {
         // An etched line, as the desktop draws a frame's edge.
         const Color dark = RGB(128, 128, 128);
-        SDL_Rect edges[4] = {{box.x, box.y, box.w, 1}, {box.x, box.y, 1, box.h},
-                             {box.x, box.y + box.h - 1, box.w, 1}, {box.x + box.w - 1, box.y, 1, box.h}};
+        SDL_Rect edges[4] = {{box.x, box.y, box.w, s}, {box.x, box.y, s, box.h},
+                             {box.x, box.y + box.h - s, box.w, s}, {box.x + box.w - s, box.y, s, box.h}};
         for (const SDL_Rect& e : edges) Fill(target, &e, dark);
     }
-    if (!frame.caption().empty()) fonts::Draw(target, box.x + 8, box.y, FontChoice{}, frame.caption(), kBlack);
+    if (!frame.caption().empty())
+        fonts::Draw(target, box.x + 8 * s, box.y, ScaledFont(FontChoice{}), frame.caption(), kBlack);
     DrawControls(form, &frame, target, box.x, box.y);
 }
 
@@ -150,10 +162,61 @@ void DrawControls(Form& form, Frame* container, SDL_Surface* target, int ox, int
             if (label) DrawLabel(*label, target, box);
             if (image) DrawImage(*image, target, box);
             if (frame) DrawFrame(form, *frame, target, box);
-            if (box_control) CopyInto(target, box.x, box.y, SurfaceOf(box_control->hDC()));
+            if (box_control) DrawScaled(target, box.x, box.y, SurfaceOf(box_control->hDC()));
             SDL_SetClipRect(target, &old);
         }
     }
+}
+
+// A window's client area into its surface on the desktop. A desktop that
+// gives the window another size than it asked for (a tiling window manager,
+// such as sway, gives each window its tile) gets the client area centred on
+// black, as the play field is shown in a larger window.
+void PaintWindow(Form& form, SDL_Surface* ws) {
+    SDL_Surface* canvas = Canvas(form);
+    if (!canvas) return;
+    if (ws->w == canvas->w && ws->h == canvas->h) {
+        ComposeClient(form, ws, 0, 0);
+        return;
+    }
+    Fill(ws, nullptr, kBlack);
+    ComposeClient(form, ws, (ws->w - canvas->w) / 2, (ws->h - canvas->h) / 2);
+}
+
+std::string NoSurfaceMessage(Form& form) {
+    const std::string why = *SDL_GetError() ? SDL_GetError() : "the video driver gives the window no surface";
+    return "the window \"" + form.Name() + "\" cannot be shown on this desktop (" + why +
+           "; SDL's video driver is \"" + (SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "none") +
+           "\")";
+}
+
+// A window drawn through its renderer (a scaled Wayland output): its client
+// area at the desktop's pixels into a texture of that size, shown pixel for
+// pixel, centred on black where the window was given more room.
+void PresentThroughRenderer(Form& form) {
+    Form::Impl& im = form.impl();
+    SDL_Surface* canvas = Canvas(form);
+    int w = 0, h = 0;
+    if (!canvas || SDL_GetRendererOutputSize(im.renderer, &w, &h) != 0) return;
+    int tw = 0, th = 0;
+    if (im.texture && (SDL_QueryTexture(im.texture, nullptr, nullptr, &tw, &th) != 0 || tw != canvas->w ||
+                       th != canvas->h)) {
+        SDL_DestroyTexture(im.texture);
+        im.texture = nullptr;
+    }
+    if (!im.texture)
+        im.texture = SDL_CreateTexture(im.renderer, kSurfaceFormat, SDL_TEXTUREACCESS_STREAMING, canvas->w, canvas->h);
+    if (!im.texture) throw Error(NoSurfaceMessage(form));
+    SDL_Surface* frame = NewSurface(canvas->w, canvas->h);
+    ComposeClient(form, frame, 0, 0);
+    SDL_UpdateTexture(im.texture, nullptr, frame->pixels, frame->pitch);
+    SDL_FreeSurface(frame);
+    const SDL_Rect at{(w - canvas->w) / 2, (h - canvas->h) / 2, canvas->w, canvas->h};
+    SDL_SetRenderDrawColor(im.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(im.renderer);
+    SDL_RenderCopy(im.renderer, im.texture, nullptr, &at);
+    SDL_RenderPresent(im.renderer);
+    platform::measure::Note(platform::measure::Mark::FirstWindowShown);
 }
 
 }  // namespace
@@ -183,7 +246,7 @@ void PaintBackground(Form& form, SDL_Surface* target) {
     if (!target) return;
     Form::Impl& im = form.impl();
     Fill(target, nullptr, im.back);
-    if (!im.picture.IsEmpty()) CopyInto(target, 0, 0, im.picture.data()->surface);
+    if (!im.picture.IsEmpty()) DrawScaled(target, 0, 0, im.picture.data()->surface);
 }
 
 void ComposeClient(Form& form, SDL_Surface* target, int x, int y) {
@@ -197,25 +260,35 @@ void ComposeClient(Form& form, SDL_Surface* target, int x, int y) {
     } else {
         CopyInto(target, x, y, canvas);
         DrawControls(form, nullptr, target, x, y);
+        if (!DesktopPlacesWindows()) ComposeGuests(form, target, x, y);
     }
     SDL_SetClipRect(target, &old);
 }
 
 void RepaintChanged() {
+    PassGuestRepaints();
     const std::vector<Form*> forms = TK().forms;
     for (Form* f : forms) {
         if (!f->IsLoaded() || !f->IsShown()) continue;
         Form::Impl& im = f->impl();
         if (!im.dirty || im.external || !im.window) continue;
+        if (im.renderer) {
+            im.dirty = false;
+            PresentThroughRenderer(*f);
+            continue;
+        }
+        SDL_ClearError();  // what SDL says next is about this surface
         SDL_Surface* ws = SDL_GetWindowSurface(im.window);
-        if (!ws) continue;
+        // Without a surface the window stays empty, and a Wayland
+        // compositor never maps it: the program would run unseen.
+        if (!ws) throw Error(NoSurfaceMessage(*f));
         im.dirty = false;
         if (ws->format->format == kSurfaceFormat) {
             SDL_SetClipRect(ws, nullptr);
-            ComposeClient(*f, ws, 0, 0);
+            PaintWindow(*f, ws);
         } else {
             SDL_Surface* frame = NewSurface(ws->w, ws->h);
-            ComposeClient(*f, frame, 0, 0);
+            PaintWindow(*f, frame);
             SDL_BlitSurface(frame, nullptr, ws, nullptr);
             SDL_FreeSurface(frame);
         }

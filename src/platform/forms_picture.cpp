@@ -117,6 +117,55 @@ Uint32* Row(SDL_Surface* s, int y) {
     return reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
 }
 
+
+// The pixels of one device context's pixel: a window's canvas is at the
+// windows' scale, a picture box's image at the designed size.
+int ScaleOf(HDC dc) { return dc->form ? Scale() : 1; }
+
+// One raster operation over a row of n pixels.
+void RasterRow(Uint32* d, const Uint32* s, int64_t n, uint32_t rop) {
+    if (rop == SRCCOPY) {
+        std::copy_n(s, n, d);
+    } else if (rop == SRCPAINT) {
+        for (int64_t i = 0; i < n; ++i) d[i] = (d[i] | s[i]) & 0xFFFFFF;
+    } else {
+        for (int64_t i = 0; i < n; ++i) d[i] = d[i] & s[i] & 0xFFFFFF;
+    }
+}
+
+// The clipped rectangle (designed pixels) between two surfaces of the same
+// scale k, copied pixel for pixel; a surface onto itself reads the source
+// as it was.
+void BlitSameScale(SDL_Surface* dst, SDL_Surface* src, int k, int64_t x0, int64_t y0, int64_t sx0, int64_t sy0,
+                   int64_t w, int64_t h, uint32_t rop) {
+    x0 *= k, y0 *= k, sx0 *= k, sy0 *= k, w *= k, h *= k;
+    std::vector<Uint32> copy;
+    const bool same = dst == src;
+    if (same) {
+        copy.resize(static_cast<size_t>(w * h));
+        for (int64_t r = 0; r < h; ++r)
+            std::copy_n(Row(src, static_cast<int>(sy0 + r)) + sx0, w, copy.data() + r * w);
+    }
+    for (int64_t r = 0; r < h; ++r) {
+        const Uint32* s = same ? copy.data() + r * w : Row(src, static_cast<int>(sy0 + r)) + sx0;
+        RasterRow(Row(dst, static_cast<int>(y0 + r)) + x0, s, w, rop);
+    }
+}
+
+// The same between surfaces of different scales: each target pixel takes
+// the source pixel under it (nearest pixel, so a picture box's image is
+// enlarged into a window as sharply as the window's own picture is).
+void BlitAcrossScales(SDL_Surface* dst, int kd, SDL_Surface* src, int ks, int64_t x0, int64_t y0, int64_t sx0,
+                      int64_t sy0, int64_t w, int64_t h, uint32_t rop) {
+    const int64_t dw = w * kd, dh = h * kd;
+    std::vector<Uint32> row(static_cast<size_t>(dw));
+    for (int64_t r = 0; r < dh; ++r) {
+        const Uint32* s = Row(src, static_cast<int>(sy0 * ks + r * ks / kd));
+        for (int64_t i = 0; i < dw; ++i) row[static_cast<size_t>(i)] = s[sx0 * ks + i * ks / kd];
+        RasterRow(Row(dst, static_cast<int>(y0 * kd + r)) + x0 * kd, row.data(), dw, rop);
+    }
+}
+
 }  // namespace
 
 bool BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy, uint32_t rop) {
@@ -125,9 +174,10 @@ bool BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sx,
     SDL_Surface* src = SurfaceOf(source);
     if (!dst || !src) return false;
     if (width <= 0 || height <= 0) return true;
+    const int kd = ScaleOf(target), ks = ScaleOf(source);
 
-    // Clip to both surfaces, moving source and target together. Done in
-    // 64 bits so that far-off coordinates cannot overflow.
+    // Clip to both surfaces (in designed pixels), moving source and target
+    // together. Done in 64 bits so that far-off coordinates cannot overflow.
     int64_t x0 = x, y0 = y, sx0 = sx, sy0 = sy, w = width, h = height;
     auto clip_low = [&](int64_t& a, int64_t& b, int64_t& len) {
         int64_t cut = std::max<int64_t>({0, -a, -b});
@@ -137,29 +187,14 @@ bool BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sx,
     };
     clip_low(x0, sx0, w);
     clip_low(y0, sy0, h);
-    w = std::min({w, dst->w - x0, src->w - sx0});
-    h = std::min({h, dst->h - y0, src->h - sy0});
+    w = std::min({w, dst->w / kd - x0, src->w / ks - sx0});
+    h = std::min({h, dst->h / kd - y0, src->h / ks - sy0});
     if (w <= 0 || h <= 0) return true;
 
-    // Copying a surface onto itself reads the source as it was.
-    std::vector<Uint32> copy;
-    const bool same = dst == src;
-    if (same) {
-        copy.resize(static_cast<size_t>(w * h));
-        for (int64_t r = 0; r < h; ++r)
-            std::copy_n(Row(src, static_cast<int>(sy0 + r)) + sx0, w, copy.data() + r * w);
-    }
-    for (int64_t r = 0; r < h; ++r) {
-        Uint32* d = Row(dst, static_cast<int>(y0 + r)) + x0;
-        const Uint32* s = same ? copy.data() + r * w : Row(src, static_cast<int>(sy0 + r)) + sx0;
-        if (rop == SRCCOPY) {
-            std::copy_n(s, w, d);
-        } else if (rop == SRCPAINT) {
-            for (int64_t i = 0; i < w; ++i) d[i] = (d[i] | s[i]) & 0xFFFFFF;
-        } else {
-            for (int64_t i = 0; i < w; ++i) d[i] = d[i] & s[i] & 0xFFFFFF;
-        }
-    }
+    if (kd == ks)
+        BlitSameScale(dst, src, kd, x0, y0, sx0, sy0, w, h, rop);
+    else
+        BlitAcrossScales(dst, kd, src, ks, x0, y0, sx0, sy0, w, h, rop);
     if (target->form) MarkDirty(*target->form);
     return true;
 }

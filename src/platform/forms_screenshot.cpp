@@ -37,16 +37,17 @@ void DrawDecoration(Form& f, SDL_Surface* desktop, SDL_Point client) {
     Form::Impl& im = f.impl();
     SDL_Surface* canvas = Canvas(f);
     if (im.border == BorderStyle::None || !canvas) return;
-    const int w = canvas->w, h = canvas->h;
-    const SDL_Rect outer{client.x - kFramePx, client.y - kFramePx - kCaptionPx, w + 2 * kFramePx,
-                         h + 2 * kFramePx + kCaptionPx};
+    const int w = canvas->w, h = canvas->h, s = Scale();
+    const int frame = kFramePx * s, caption = kCaptionPx * s;
+    const SDL_Rect outer{client.x - frame, client.y - frame - caption, w + 2 * frame, h + 2 * frame + caption};
     Fill(desktop, &outer, kButtonFace);
-    const SDL_Rect bar{client.x, client.y - kCaptionPx, w, kCaptionPx - 1};
+    const SDL_Rect bar{client.x, client.y - caption, w, caption - s};
     Fill(desktop, &bar, kCaptionBar);
     SDL_Rect old;
     SDL_GetClipRect(desktop, &old);
     SDL_SetClipRect(desktop, &bar);
-    fonts::Draw(desktop, bar.x + 4, bar.y + 2, FontChoice{"", 9, true, false}, im.caption, kWhite);
+    fonts::Draw(desktop, bar.x + 4 * s, bar.y + 2 * s, ScaledFont(FontChoice{"", 9, true, false}), im.caption,
+                kWhite);
     SDL_SetClipRect(desktop, &old);
 }
 
@@ -72,7 +73,7 @@ bool WritePng(SDL_Surface* s, const std::string& path) {
 
 bool SaveDesktopPng(const std::string& linux_path) {
     if (!TK().initialised) return false;
-    SDL_Surface* desktop = NewSurface(TK().screen_w_px, TK().screen_h_px);
+    SDL_Surface* desktop = NewSurface(TK().desktop_w_px, TK().desktop_h_px);
     Fill(desktop, nullptr, kDesktop);
     bool ok = true;
     try {
@@ -81,7 +82,7 @@ bool SaveDesktopPng(const std::string& linux_path) {
                 ComposeExternal(f->impl().external, desktop, SDL_Rect{0, 0, desktop->w, desktop->h});
                 continue;
             }
-            const SDL_Point at = ClientOriginPx(*f);
+            const SDL_Point at = ClientOriginDevicePx(*f);
             DrawDecoration(*f, desktop, at);
             ComposeClient(*f, desktop, at.x, at.y);
         }

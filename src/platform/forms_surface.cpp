@@ -10,7 +10,42 @@ namespace forms {
 
 namespace {
 constexpr int kMaxSide = 16384;  // more than any desktop; keeps a bad size from eating memory
+
+// Nearest pixel over the rectangle r of dst, drawn only within area.
+void StretchNearest(SDL_Surface* dst, const SDL_Rect& r, const SDL_Rect& area, SDL_Surface* s) {
+    for (int y = area.y; y < area.y + area.h; ++y) {
+        const int sy = static_cast<int>(static_cast<int64_t>(y - r.y) * s->h / r.h);
+        const Uint8* srow = static_cast<const Uint8*>(s->pixels) + sy * s->pitch;
+        Uint32* drow = reinterpret_cast<Uint32*>(static_cast<Uint8*>(dst->pixels) + y * dst->pitch);
+        for (int x = area.x; x < area.x + area.w; ++x) {
+            const int sx = static_cast<int>(static_cast<int64_t>(x - r.x) * s->w / r.w);
+            drow[x] = reinterpret_cast<const Uint32*>(srow)[sx];
+        }
+    }
 }
+
+// A whole multiple k of the picture (the windows' scale): each source
+// pixel becomes a k x k block; a row is made once and copied k times.
+void EnlargeWhole(SDL_Surface* dst, const SDL_Rect& r, const SDL_Rect& area, SDL_Surface* s) {
+    const int k = r.w / s->w;
+    int made_from = -1;
+    for (int y = area.y; y < area.y + area.h; ++y) {
+        Uint32* drow = reinterpret_cast<Uint32*>(static_cast<Uint8*>(dst->pixels) + y * dst->pitch);
+        const int sy = (y - r.y) / k;
+        if (sy == made_from && y > area.y) {
+            const Uint32* above = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(dst->pixels) +
+                                                                  (y - 1) * dst->pitch);
+            std::copy_n(above + area.x, area.w, drow + area.x);
+            continue;
+        }
+        made_from = sy;
+        const Uint32* srow = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(s->pixels) + sy * s->pitch);
+        for (int x = area.x; x < area.x + area.w; ++x) drow[x] = srow[(x - r.x) / k];
+    }
+}
+
+}  // namespace
+
 
 SDL_Surface* NewSurface(int w, int h) {
     w = std::clamp(w, 1, kMaxSide);
@@ -54,14 +89,10 @@ void StretchInto(SDL_Surface* dst, const SDL_Rect& r, SDL_Surface* src) {
     SDL_Surface* s = src;
     if (src->format->format != dst->format->format) s = SDL_ConvertSurface(src, dst->format, 0);
     if (!s) return;
-    for (int y = area.y; y < area.y + area.h; ++y) {
-        const int sy = static_cast<int>(static_cast<int64_t>(y - r.y) * s->h / r.h);
-        const Uint8* srow = static_cast<const Uint8*>(s->pixels) + sy * s->pitch;
-        Uint32* drow = reinterpret_cast<Uint32*>(static_cast<Uint8*>(dst->pixels) + y * dst->pitch);
-        for (int x = area.x; x < area.x + area.w; ++x) {
-            const int sx = static_cast<int>(static_cast<int64_t>(x - r.x) * s->w / r.w);
-            drow[x] = reinterpret_cast<const Uint32*>(srow)[sx];
-        }
+    if (r.w % s->w == 0 && r.h % s->h == 0 && r.w / s->w == r.h / s->h) {
+        EnlargeWhole(dst, r, area, s);
+    } else {
+        StretchNearest(dst, r, area, s);
     }
     if (s != src) SDL_FreeSurface(s);
 }

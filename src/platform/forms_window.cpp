@@ -28,9 +28,27 @@ SDL_Point ClientSizePx(const Form::Impl& im) {
     return SDL_Point{std::max(ToPx(im.client_w), 1), std::max(ToPx(im.client_h), 1)};
 }
 
+// The client area in the desktop's pixels: the canvas.
+SDL_Point DeviceSizePx(const Form::Impl& im) {
+    const SDL_Point size = ClientSizePx(im);
+    return SDL_Point{size.x * Scale(), size.y * Scale()};
+}
+
+// A place or size in the desktop's pixels in SDL's window units: the same,
+// but where the compositor scales windows by its output's scale.
+SDL_Point InWindowUnits(SDL_Point px) {
+    const int k = TK().output_scale;
+    return SDL_Point{(px.x + k - 1) / k, (px.y + k - 1) / k};
+}
+
 // Frees what a loaded window holds: its SDL window and its canvas.
 void ReleaseWindow(Form::Impl& im) {
-    if (im.window && SDL_WasInit(SDL_INIT_VIDEO)) SDL_DestroyWindow(im.window);
+    if (im.window && SDL_WasInit(SDL_INIT_VIDEO)) {
+        if (im.renderer) SDL_DestroyRenderer(im.renderer);  // its texture with it
+        SDL_DestroyWindow(im.window);
+    }
+    im.renderer = nullptr;
+    im.texture = nullptr;
     im.window = nullptr;
     if (im.canvas) SDL_FreeSurface(im.canvas);
     im.canvas = nullptr;
@@ -42,9 +60,9 @@ void ReleaseWindow(Form::Impl& im) {
 // width and the height one after the other makes one new canvas, not two.
 void ApplyGeometry(Form& form) {
     Form::Impl& im = form.impl();
-    const SDL_Point size = ClientSizePx(im);
+    const SDL_Point size = InWindowUnits(DeviceSizePx(im));
     if (im.window) {
-        const SDL_Point at = ClientOriginPx(form);
+        const SDL_Point at = InWindowUnits(ClientOriginDevicePx(form));
         if (!(SDL_GetWindowFlags(im.window) & SDL_WINDOW_FULLSCREEN)) {
             SDL_SetWindowSize(im.window, size.x, size.y);
             SDL_SetWindowPosition(im.window, at.x, at.y);
@@ -60,7 +78,7 @@ void ApplyGeometry(Form& form) {
 // starts.
 void CreateCanvas(Form& form) {
     Form::Impl& im = form.impl();
-    const SDL_Point size = ClientSizePx(im);
+    const SDL_Point size = DeviceSizePx(im);
     im.canvas = NewSurface(size.x, size.y);
     PaintBackground(form, im.canvas);
 }
@@ -105,7 +123,7 @@ void MarkDirty(Form& form) { form.impl().dirty = true; }
 SDL_Surface* Canvas(Form& form) {
     Form::Impl& im = form.impl();
     if (!im.canvas) return nullptr;
-    const SDL_Point size = ClientSizePx(im);
+    const SDL_Point size = DeviceSizePx(im);
     if (im.canvas->w != size.x || im.canvas->h != size.y) {
         SDL_Surface* resized = NewSurface(size.x, size.y);
         PaintBackground(form, resized);
@@ -119,13 +137,21 @@ SDL_Surface* Canvas(Form& form) {
 SDL_Window* NativeWindow(Form& form) {
     Form::Impl& im = form.impl();
     if (im.window) return im.window;
-    const SDL_Point size = ClientSizePx(im);
-    const SDL_Point at = ClientOriginPx(form);
+    const SDL_Point size = InWindowUnits(DeviceSizePx(im));
+    const SDL_Point at = InWindowUnits(ClientOriginDevicePx(form));
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (im.border == BorderStyle::None) flags |= SDL_WINDOW_BORDERLESS;
+    if (TK().output_scale > 1) flags |= SDL_WINDOW_ALLOW_HIGHDPI;
     im.window = SDL_CreateWindow(im.caption.c_str(), at.x, at.y, size.x, size.y, flags);
     if (!im.window)
         throw Error("the window \"" + form.Name() + "\" cannot be created (" + SDL_GetError() + ")");
+    // SDL's window surface has the size in the compositor's units there, so
+    // the window is drawn with a renderer at its pixels.
+    if (TK().output_scale > 1 && !(im.renderer = SDL_CreateRenderer(im.window, -1, 0))) {
+        const std::string why = SDL_GetError();
+        ReleaseWindow(im);
+        throw Error("the window \"" + form.Name() + "\" cannot be drawn on this scaled output (" + why + ")");
+    }
     return im.window;
 }
 
@@ -134,7 +160,13 @@ SDL_Point ClientOriginPx(Form& form) {
     return SDL_Point{ToPx(im.left) + DecorationLeftPx(im.border), ToPx(im.top) + DecorationTopPx(im.border)};
 }
 
+SDL_Point ClientOriginDevicePx(Form& form) {
+    const SDL_Point at = ClientOriginPx(form);
+    return SDL_Point{at.x * Scale(), at.y * Scale()};
+}
+
 void DestroyQuietly(Form& form) {
+    if (!DesktopPlacesWindows() && form.IsShown()) RepaintAllShown();
     ReleaseWindow(form.impl());
     form.impl().hwnd = 0;
     ToolkitAccess::Loaded(form) = false;
@@ -192,9 +224,11 @@ void Form::Show(bool modal) {
     shown_ = true;
     im.shown_serial = ++TK().last_shown_serial;
     if (!was_shown) im.focused = true;
-    SDL_Window* window = NativeWindow(*this);
-    SDL_ShowWindow(window);
-    SDL_RaiseWindow(window);
+    if (!HostOf(*this)) {
+        SDL_Window* window = NativeWindow(*this);
+        SDL_ShowWindow(window);
+        SDL_RaiseWindow(window);
+    }
     MarkDirty(*this);
     if (!modal) {
         if (!was_shown) Form_Activate();
@@ -215,6 +249,7 @@ void Form::Hide() {
     if (!shown_) return;
     shown_ = false;
     if (impl_->window) SDL_HideWindow(impl_->window);
+    if (!DesktopPlacesWindows()) RepaintAllShown();
 }
 
 void Form::Unload() {
@@ -361,8 +396,9 @@ void Form::Print(const std::string& text) {
         size_t end = text.find('\n', start);
         std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        fonts::Draw(Canvas(*this), 0, impl_->print_y, impl_->font, line, impl_->fore);
-        impl_->print_y += fonts::LineHeight(impl_->font);
+        const FontChoice font = ScaledFont(impl_->font);
+        fonts::Draw(Canvas(*this), 0, impl_->print_y, font, line, impl_->fore);
+        impl_->print_y += fonts::LineHeight(font);
         start = end == std::string::npos ? std::string::npos : end + 1;
     } while (start != std::string::npos);
     MarkDirty(*this);

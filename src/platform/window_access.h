@@ -29,6 +29,14 @@ bool IsMinimised(intptr_t hwnd);
 // layer can tell that its surfaces were lost since it last looked.
 uint64_t FocusLossCount(intptr_t hwnd);
 
+// The window shows the display layer's frame on the screen as the player
+// chose it: the desktop's full screen, or a window of its size at the
+// windows' scale centred on the desktop (Alt+Enter and F11 switch between
+// them while it has the screen). 0, or SDL's negative error.
+int TakeScreen(intptr_t hwnd);
+// Back to an ordinary window.
+void GiveScreenBack(intptr_t hwnd);
+
 // True once after the window was exposed, resized or given new content
 // while the display layer paints it: the layer then repaints all of it,
 // and otherwise only what changes.

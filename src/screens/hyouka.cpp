@@ -35,8 +35,8 @@ void PlayWave(const char* file) {
 }
 
 // The labels of this window are opaque, white on black, in the same face.
-void LayOut(forms::Label& label, const char* caption, float left, float top, float width,
-            float height, double points = 24, bool sized_to_text = false) {
+void PlaceResultLabel(forms::Label& label, const char* caption, float left, float top, float width,
+                      float height, double points = 24, bool sized_to_text = false) {
     label.SetCaption(caption);
     label.Move(left, top, width, height);
     label.SetFont("ＭＳ Ｐゴシック", points);
@@ -93,17 +93,17 @@ void EvaluationWindow::Layout() {
     Frame1.SetVisible(false);
 
     Label6.SetContainer(&Frame1);
-    LayOut(Label6, "Label6", 2760, 360, 1305, 495, 24, true);
+    PlaceResultLabel(Label6, "Label6", 2760, 360, 1305, 495, 24, true);
     Label6.SetBackColor(forms::kButtonText);
     Label3.SetContainer(&Frame1);
-    LayOut(Label3, "ラ ン ク", 720, 360, 1710, 555, 27.75, true);
+    PlaceResultLabel(Label3, "ラ ン ク", 720, 360, 1710, 555, 27.75, true);
 
-    LayOut(msecond, "00", 7200, 4560, 480, 495, 24, true);
-    LayOut(Label11, "点", 6480, 5640, 495, 495);
-    LayOut(Label10, "秒", 6600, 4560, 495, 495);
-    LayOut(second, "00", 6000, 4560, 480, 495, 24, true);
-    LayOut(Label8, "分", 5400, 4560, 480, 495, 24, true);
-    LayOut(Label7, "総合評価", 3600, 1200, 3855, 975, 48);
+    PlaceResultLabel(msecond, "00", 7200, 4560, 480, 495, 24, true);
+    PlaceResultLabel(Label11, "点", 6480, 5640, 495, 495);
+    PlaceResultLabel(Label10, "秒", 6600, 4560, 495, 495);
+    PlaceResultLabel(second, "00", 6000, 4560, 480, 495, 24, true);
+    PlaceResultLabel(Label8, "分", 5400, 4560, 480, 495, 24, true);
+    PlaceResultLabel(Label7, "総合評価", 3600, 1200, 3855, 975, 48);
     Label7.SetForeColor(forms::RGB(192, 0, 192));
 
     Image2.Move(4680, 2520, 1815, 1695);
@@ -111,10 +111,10 @@ void EvaluationWindow::Layout() {
     Image2.SetPicture(PortraitPicture());
     Image2.SetVisible(false);
 
-    LayOut(score1, "Label5", 4800, 5520, 1305, 495, 24, true);
-    LayOut(minute, "00", 4800, 4560, 480, 495, 24, true);
-    LayOut(Label2, "得    点", 2280, 5640, 1575, 495);
-    LayOut(Label1, "タ イ ム", 2280, 4560, 1575, 495);
+    PlaceResultLabel(score1, "Label5", 4800, 5520, 1305, 495, 24, true);
+    PlaceResultLabel(minute, "00", 4800, 4560, 480, 495, 24, true);
+    PlaceResultLabel(Label2, "得    点", 2280, 5640, 1575, 495);
+    PlaceResultLabel(Label1, "タ イ ム", 2280, 4560, 1575, 495);
     Label1.SetBackColor(forms::kButtonText);
 
     Image1.Move(0, 0, 11055, 9135);

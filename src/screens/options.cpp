@@ -45,7 +45,7 @@ struct Place {
     int left, top, width, height;
 };
 
-void LayOut(forms::Label& label, const Place& place, bool selected) {
+void PlaceMenuLabel(forms::Label& label, const Place& place, bool selected) {
     label.SetCaption(place.caption);
     label.Move(place.left * kTwips, place.top * kTwips, place.width * kTwips,
                place.height * kTwips);
@@ -71,7 +71,7 @@ void OptionsWindow::Layout() {
         {"Back", 176, 152, 49, 25},
     };
     for (int i = 0; i < 4; ++i) {
-        LayOut(Label1[i], kTop[i], i == 0);
+        PlaceMenuLabel(Label1[i], kTop[i], i == 0);
         Label1[i].SetFont("Georgia", 12, /*bold=*/true, /*italic=*/true);
     }
 
@@ -84,9 +84,9 @@ void OptionsWindow::Layout() {
         {"×２", 192, 48, 25, 17}, {"×４", 248, 48, 25, 17}, {"×８", 320, 48, 25, 17}};
     static constexpr Place kSound[2] = {{"ステレオ", 208, 88, 49, 17},
                                         {"モノラル", 280, 88, 41, 17}};
-    for (int i = 0; i < 3; ++i) LayOut(Label3[i], kLevel[i], i == 0);
-    for (int i = 0; i < 3; ++i) LayOut(Label4[i], kLife[i], i == 0);
-    for (int i = 0; i < 2; ++i) LayOut(Label2[i], kSound[i], i == 0);
+    for (int i = 0; i < 3; ++i) PlaceMenuLabel(Label3[i], kLevel[i], i == 0);
+    for (int i = 0; i < 3; ++i) PlaceMenuLabel(Label4[i], kLife[i], i == 0);
+    for (int i = 0; i < 2; ++i) PlaceMenuLabel(Label2[i], kSound[i], i == 0);
     for (forms::Label* row : {&Label3[0], &Label3[1], &Label3[2], &Label4[0], &Label4[1],
                               &Label4[2], &Label2[0], &Label2[1]}) {
         row->SetFont("ＭＳ Ｐゴシック", 8);
@@ -98,7 +98,7 @@ void OptionsWindow::Layout() {
     Frame1.SetVisible(true);
 
     Label5.SetContainer(&Frame1);
-    LayOut(Label5, {kHelpLines[0], 16, 16, 289, 33}, false);
+    PlaceMenuLabel(Label5, {kHelpLines[0], 16, 16, 289, 33}, false);
     Label5.SetFont("HGS創英角ﾎﾟｯﾌﾟ体", 12, /*bold=*/false, /*italic=*/true);
 }
 

@@ -4,11 +4,9 @@
 #include <cstring>
 
 #include "core/game_state.h"
-#include "display/surfaces.h"
 #include "platform/basic.h"
 #include "platform/winmm.h"
 
-// The reply of the play field's music commands. Nothing reads it.
 std::string MciReply;
 
 int16_t SendMci(const std::string& command, std::string& reply) {

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string>
 
+// Receives the reply (or error) text of the play field's and the
+// evaluation's music commands. Nothing reads it.
+extern std::string MciReply;
+
 // Sends an MCI command; beeps and leaves the error text in reply on
 // failure; reply is changed only when the buffer holds a NUL. Returns the code.
 int16_t SendMci(const std::string& command, std::string& reply);

@@ -130,7 +130,7 @@ void StartNewGame(const std::string& game_dir) {
         throw std::runtime_error("data\\item.dat: " + std::to_string(G.ItemCount) +
                                  " items, the bot follows at most " + std::to_string(kMaxItems));
     G.Scene = 3;
-    OnFinish = [] { g_finished = true; };
+    StopAtFinish = [] { g_finished = true; };
 }
 
 PassEnd AdvancePass() {

@@ -274,6 +274,7 @@ int main(int argc, char** argv) {
         runner.CloseTrace();
         return Fail(e.what());
     }
+    if (options.desktop_w) forms::SimulateDesktop(options.desktop_w, options.desktop_h);
     winmm::InitialiseAudio();
 
     forms::SetEndHandler([] { throw forms::ProgramEnded{TopmostName(), 0}; });

@@ -27,6 +27,17 @@ std::optional<ShotRequest> Shot(const std::string& text) {
     return ShotRequest{*when, path};
 }
 
+// "WxH" into a desktop size of at least 640 x 480.
+bool DesktopSize(const std::string& text, int* w, int* h) {
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos) return false;
+    std::optional<uint64_t> width = Number(text.substr(0, x)), height = Number(text.substr(x + 1));
+    if (!width || !height || *width < 640 || *height < 480 || *width > 16384 || *height > 16384) return false;
+    *w = static_cast<int>(*width);
+    *h = static_cast<int>(*height);
+    return true;
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -46,6 +57,8 @@ std::string UsageText() {
            "                        does not exist plays the game as without a sound device\n"
            "  --windows             print each window as it comes to the top and the texts it\n"
            "                        showed when it left the top\n"
+           "  --desktop WxH         a headless desktop of W x H pixels (1024x768); the windows'\n"
+           "                        scale follows it as on a real one (ROOFRIDER_SCALE too)\n"
            "A script line is 'at MS KEY', 'frame N KEY' or 'on WINDOW MS KEY'; '#' starts a\n"
            "comment.\n";
 }
@@ -89,6 +102,11 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
             std::optional<std::string> v = value();
             if (!v || v->empty()) return fail(arg + " needs a driver name");
             o.audio_driver = *v;
+        } else if (arg == "--desktop") {
+            std::optional<std::string> v = value();
+            if (!v || !DesktopSize(*v, &o.desktop_w, &o.desktop_h))
+                return fail("--desktop needs WIDTHxHEIGHT, from 640x480 to 16384x16384" +
+                            (v ? ", not '" + *v + "'" : std::string()));
         } else if (arg == "--trace" || arg == "--assets" || arg == "--frame-stats") {
             std::optional<std::string> v = value();
             if (!v || v->empty()) return fail(arg + " needs a path");
@@ -122,6 +140,7 @@ OptionsParse ParseOptions(const std::vector<std::string>& args) {
     if (o.script_path.empty()) return fail("no script given");
     if (int{o.timedemo} + int{o.realtime} + int{o.wallclock} > 1)
         return fail("--timedemo, --realtime and --wallclock exclude each other");
+    if (o.desktop_w && o.realtime) return fail("--desktop is for headless runs; --realtime shows the real desktop");
     result.ok = true;
     return result;
 }

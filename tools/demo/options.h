@@ -3,7 +3,7 @@
 //   roofrider-demo SCRIPT [--trace FILE] [--shot FRAME:FILE.png]...
 //                  [--shot-at MS:FILE.png]... [--grace MS] [--max-ms MS]
 //                  [--timedemo | --realtime | --wallclock] [--assets DIR]
-//                  [--audio-driver NAME] [--frame-stats FILE]
+//                  [--audio-driver NAME] [--frame-stats FILE] [--desktop WxH]
 #pragma once
 
 #include <cstdint>
@@ -35,6 +35,9 @@ struct Options {
     // --windows: each window as it comes to the top, and the texts it
     // showed when it left the top (or when the run ended).
     bool report_windows = false;
+    // --desktop: a headless run on a desktop of this size (0: SDL's dummy
+    // desktop, 1024 x 768); the windows' scale follows as on a real one.
+    int desktop_w = 0, desktop_h = 0;
     bool help = false;
 };
 
