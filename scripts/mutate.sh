@@ -64,6 +64,14 @@ sync_tree() {
     git archive "$MUTATE_TREE" | tar -x -C "$from"
     rm -rf "$from/tools/mutate"
     cp -r tools/mutate "$from/tools/mutate"  # the mutant maker as it is now
+    # A tree from before the mutation run gets its two build hooks, as the
+    # commit that brought them wrote them.
+    if ! grep -q 'add_subdirectory(tools/mutate)' "$from/CMakeLists.txt"; then
+      local hooks
+      hooks=$(git log --format=%H -S'add_subdirectory(tools/mutate)' -- CMakeLists.txt | tail -n 1)
+      git diff "$hooks^" "$hooks" -- CMakeLists.txt | patch -s -p1 -d "$from" ||
+        { say "the build hooks do not apply to $MUTATE_TREE's CMakeLists.txt"; exit 1; }
+    fi
     (cd "$from" && find . -type f | sed 's|^\./||' | sort) >"$list"
   else
     git ls-files -co --exclude-standard | while IFS= read -r f; do [[ -f $f ]] && echo "$f"; done | sort >"$list"
