@@ -15,6 +15,7 @@
 #   MUTATE_EVERY=5 bash scripts/mutate.sh    every fifth mutant of the list (a sample)
 #   MUTATE_TREE=COMMIT bash scripts/mutate.sh a commit's tree (with tools/mutate as it is now)
 #   MUTATE_HINTS=FILE bash scripts/mutate.sh  an earlier run's killers tried first
+#   MUTATE_IDS="src/game/items.cpp:40:1 ..." bash scripts/mutate.sh   only these mutants
 #
 # It works on a copy of the tree in build-mutate/source (the working tree is
 # never touched) with its own build, build-mutate/build: the game's folders
@@ -32,6 +33,8 @@ if [[ -z ${MUTATE_ROOT:-} ]]; then
   MUTATE_ROOT=$(cd "$(dirname "$0")/.." && pwd)
   export MUTATE_ROOT
   mkdir -p "${MUTATE_DIR:-$MUTATE_ROOT/build-mutate}"
+  flock -n "${MUTATE_DIR:-$MUTATE_ROOT/build-mutate}/lock" true ||
+    { echo "mutate: another run uses ${MUTATE_DIR:-$MUTATE_ROOT/build-mutate}" >&2; exit 1; }
   copy=${MUTATE_DIR:-$MUTATE_ROOT/build-mutate}/mutate.sh
   cp "$0" "$copy"
   exec nice -n 10 bash "$copy" "$@"
@@ -154,6 +157,9 @@ fi
 
 # --- The mutants -----------------------------------------------------------------
 files=()
+if [[ -n ${MUTATE_IDS:-} && -z ${MUTATE_FILES:-} ]]; then
+  MUTATE_FILES=$(tr ' ' '\n' <<<"$MUTATE_IDS" | sed -n 's/:.*//p' | sort -u | paste -sd' ')
+fi
 if [[ -n ${MUTATE_FILES:-} ]]; then
   for pattern in $MUTATE_FILES; do
     for f in $(cd "$SRC" && compgen -G "$pattern" || true); do files+=("$f"); done
@@ -172,6 +178,10 @@ done
 
 "$MUTATE" list "$SRC" "${files[@]}" >"$RUN/mutants.tsv"
 "$MUTATE" plan "$SRC" "$RUN/coverage.map" "${files[@]}" >"$RUN/plan.tsv"
+if [[ -n ${MUTATE_IDS:-} ]]; then
+  awk -F'\t' -v ids="$(echo $MUTATE_IDS)" 'BEGIN { n = split(ids, l, " "); for (i = 1; i <= n; i++) want[l[i]] = 1 } want[$1]' \
+    "$RUN/plan.tsv" >"$RUN/plan.tsv.part" && mv "$RUN/plan.tsv.part" "$RUN/plan.tsv"
+fi
 if [[ ${MUTATE_EVERY:-1} -gt 1 ]]; then
   awk -v n="$MUTATE_EVERY" '(NR - 1) % n == 0' "$RUN/plan.tsv" >"$RUN/plan.tsv.part" && mv "$RUN/plan.tsv.part" "$RUN/plan.tsv"
 fi
