@@ -2,7 +2,10 @@
 // is made of flat colours that say which sheet, cell or glyph a pixel came
 // from, and the level tables describe a small course of our own. Colours
 // are exact in 565 (red and blue multiples of 8, green of 4), so a shown
-// pixel can be compared with ddraw::ColorTo565 of the colour.
+// pixel can be compared with ddraw::ColorTo565 of the colour. The keyed
+// sheets' cells begin with two columns of white and two of black (the
+// blast's with four of black and four of white): only the key colour
+// lets what lies beneath show through.
 #pragma once
 
 #include <algorithm>
@@ -38,6 +41,11 @@ inline uint32_t PadColour(int kind) { return Rgb(0, 252, 64 + 8 * kind); }
 inline uint32_t Blast(int cell) { return Rgb(8 * cell + 8, 0, 248); }
 
 inline uint16_t Px(uint32_t colour) { return ddraw::ColorTo565(static_cast<int32_t>(colour)); }
+
+// Column `column` of a white-keyed cell of the given colour.
+inline uint32_t WhiteKeyed(int column, uint32_t colour) {
+    return column < 2 ? kKeyWhite : column < 4 ? kKeyBlack : colour;
+}
 
 // An uncompressed 24-bit BMP of w x h with every pixel 0, its rows stored
 // bottom-up (or top-down, with a negative height); stride is a row's bytes.
@@ -151,14 +159,17 @@ inline void WriteAssets(const fs::path& dir) {
             std::fill(row.begin() + from, row.begin() + to, kBuilding);
         }
     });
-    WriteBmp(bmp / "chara.bmp", 480, 96, [](int x, int) { return Hero(x / 96); });
+    WriteBmp(bmp / "chara.bmp", 480, 96, [](int x, int) { return WhiteKeyed(x % 96, Hero(x / 96)); });
     WriteBmp(bmp / "kabe.bmp", 800, 100, [](int, int y) { return y < 20 ? kKeyWhite : kPanel; });
-    WriteBmp(bmp / "suji.bmp", 12, 288, [](int, int y) { return Glyph(y / 24); });
-    WriteBmp(bmp / "item.bmp", 128, 32, [](int x, int) { return Item(x / 32); });
-    WriteBmp(bmp / "jump.bmp", 48, 16, [](int x, int) { return PadColour(x / 16); });
-    WriteBmp(bmp / "ready_go.bmp", 1080, 133, [](int x, int) { return x < 540 ? kReady : kGo; });
+    WriteBmp(bmp / "suji.bmp", 12, 288, [](int x, int y) { return WhiteKeyed(x, Glyph(y / 24)); });
+    WriteBmp(bmp / "item.bmp", 128, 32, [](int x, int) { return WhiteKeyed(x % 32, Item(x / 32)); });
+    WriteBmp(bmp / "jump.bmp", 48, 16, [](int x, int) { return WhiteKeyed(x % 16, PadColour(x / 16)); });
+    WriteBmp(bmp / "ready_go.bmp", 1080, 133, [](int x, int) { return WhiteKeyed(x % 540, x < 540 ? kReady : kGo); });
     WriteBmp(bmp / "end.bmp", 800, 600, [](int, int) { return kEnd; });
-    WriteBmp(bmp / "baku.bmp", 768, 192, [](int x, int y) { return Blast(x / 96 + 8 * (y / 96)); });
+    WriteBmp(bmp / "baku.bmp", 768, 192, [](int x, int y) {
+        const int column = x % 96;
+        return column < 4 ? kKeyBlack : column < 8 ? kKeyWhite : Blast(x / 96 + 8 * (y / 96));
+    });
     WriteBmp(bmp / "mozi.bmp", 200, 60, [](int x, int) { return x % 20 < 10 ? Rgb(64, 0, 0) : kKeyWhite; });
     WriteBmp(bmp / "mask.bmp", 200, 60, [](int x, int) { return x % 20 < 10 ? kKeyWhite : kKeyBlack; });
     WriteBmp(bmp / "back(1).bmp", 480, 150, [](int, int) { return Rgb(0, 64, 128); });

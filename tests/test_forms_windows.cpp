@@ -472,9 +472,4 @@ TEST_F(FormsTest, FocusLossesAreCountedPerWindow) {
     w.Unload();
 }
 
-TEST_F(FormsTest, TheDummyDesktopIs1024By768) {
-    EXPECT_EQ(forms::ScreenWidth(), 15360);
-    EXPECT_EQ(forms::ScreenHeight(), 11520);
-}
-
 }  // namespace

@@ -18,11 +18,14 @@
 #include "core/game_window.h"
 #include "display/surfaces.h"
 #include "game/scrolling.h"
+#include "platform/audio_backend.h"
+#include "platform/call_log.h"
 #include "platform/clock.h"
 #include "platform/ddraw.h"
 #include "platform/forms.h"
 #include "platform/winmm.h"
 #include "play_field_support.h"
+#include "screens/hyouka.h"
 #include "synthetic_assets.h"
 
 namespace {
@@ -58,6 +61,20 @@ protected:
 
 fs::path PlayField::dir_;
 
+// What the play asks of the platform (sounds, display modes, flips) while
+// a test looks.
+struct PlatformCalls {
+    PlatformCalls() { platform::call_log::Start(&calls); }
+    ~PlatformCalls() { platform::call_log::Start(nullptr); }
+    // The calls from `from` on.
+    std::vector<std::string> Since(size_t from) const {
+        return {calls.begin() + static_cast<std::ptrdiff_t>(std::min(from, calls.size())), calls.end()};
+    }
+    std::vector<std::string> calls;
+};
+
+const std::string kPlayMusic = "mci play mcifile notify | reply 256";
+
 TEST_F(PlayField, ReadyThenGoThenTheClockFromFrame200) {
     std::vector<uint16_t> ready_go(202), clock_cell(202);
     Run([&](int pass) {
@@ -70,6 +87,60 @@ TEST_F(PlayField, ReadyThenGoThenTheClockFromFrame200) {
     EXPECT_EQ(ready_go[200], Px(synthetic::kSky));
     EXPECT_EQ(clock_cell[199], 0) << "no clock before frame 200";
     EXPECT_NE(clock_cell[200], 0) << "the clock from frame 200";
+}
+
+// The music is opened (through SendMci, so a failure beeps) before the
+// loop, the go sound plays once before the first frame, and the music's
+// play command follows every frame. The stand-in folder has no music, so
+// every music command fails.
+TEST_F(PlayField, TheMusicIsOpenedBeforeTheLoopAndPlayedAfterEveryFrame) {
+    winmm::ResetAudioForTests();  // nothing open under the alias
+    PlatformCalls log;
+    std::vector<std::vector<std::string>> per_pass;
+    size_t seen = 0;
+    Run([&](int pass) {
+        per_pass.push_back(log.Since(seen));
+        seen = log.calls.size();
+        return pass < 3;
+    });
+    const std::string music = "mci open " + G.BasePath + "sound\\bgm1.mid alias mcifile  | reply 256";
+    const std::vector<std::string> first = {"cooperative level 81",
+                                            "display mode",
+                                            "mci close mcifile | reply 256",
+                                            "beep",
+                                            music,
+                                            "beep",
+                                            "wave " + G.BasePath + "sound\\go.wav | 1",
+                                            "flip",
+                                            kPlayMusic,
+                                            "beep"};
+    ASSERT_EQ(per_pass.size(), 3u);
+    EXPECT_EQ(per_pass[0], first);
+    for (size_t pass = 1; pass < 3; ++pass)
+        EXPECT_EQ(per_pass[pass], (std::vector<std::string>{"flip", kPlayMusic, "beep"})) << "pass " << pass + 1;
+}
+
+// Each sheet is made at the size the game state gives it, whatever its
+// picture's size (a hero sheet drawn at half size is stretched to the five
+// 96-pixel frames); a sheet that cannot be loaded stops the start before
+// the music is touched.
+TEST_F(PlayField, SheetsTakeTheGamesSizesAndAMissingOneStopsTheStartBeforeTheMusic) {
+    const fs::path hero = dir_ / "bmp" / "chara.bmp", kept_hero = dir_ / "bmp" / "chara.kept";
+    fs::rename(hero, kept_hero);
+    synthetic::WriteBmp(hero, 240, 48, [](int x, int) { return synthetic::Hero(x / 48); });
+    Run([&](int pass) { return pass < 205; });
+    fs::remove(hero);
+    fs::rename(kept_hero, hero);
+    EXPECT_EQ(Shown(160, 400), Px(synthetic::Hero(0)));
+    EXPECT_EQ(Shown(190, 445), Px(synthetic::Hero(0)));
+
+    const fs::path sky = dir_ / "bmp" / "kumo.bmp", kept_sky = dir_ / "bmp" / "kumo.kept";
+    fs::rename(sky, kept_sky);
+    Restart(dir_.string());
+    PlatformCalls log;
+    EXPECT_ANY_THROW(Run([](int) { return false; }));
+    fs::rename(kept_sky, sky);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"cooperative level 81", "display mode"}));
 }
 
 TEST_F(PlayField, LayersFallInTheirPlaces) {
@@ -95,12 +166,18 @@ TEST_F(PlayField, KeysDuringTheStartAreIgnoredAndEscEndsThePlayAfterIt) {
     EXPECT_EQ(G.Pads[0].State, 0);
     TearDown();
     SetUp();
+    PlatformCalls log;
     Outcome later = Run([&](int pass) {
         if (pass == 210) forms::PostKey(forms::vk::Escape);
         return pass < 300;
     });
     EXPECT_TRUE(later.ended);
     EXPECT_EQ(later.passes, 210);
+    // The display is given back after the music has been closed.
+    std::vector<std::string> end = log.Since(log.calls.size() - 6);
+    std::erase(end, "beep");
+    EXPECT_EQ(end, (std::vector<std::string>{kPlayMusic, "mci close mcifile | reply 256", "restore display mode",
+                                             "cooperative level 8"}));
 }
 
 TEST_F(PlayField, EscIsIgnoredWhileSlidingDashingWithAPadUpOrFrozen) {
@@ -127,6 +204,7 @@ TEST_F(PlayField, EscIsIgnoredWhileSlidingDashingWithAPadUpOrFrozen) {
 }
 
 TEST_F(PlayField, GameOverShowsTheEndPictureAndAnyKeyEnds) {
+    PlatformCalls log;
     Outcome out = Run([&](int pass) {
         if (pass == 210) {
             G.PlayPhase = 2;
@@ -142,6 +220,39 @@ TEST_F(PlayField, GameOverShowsTheEndPictureAndAnyKeyEnds) {
     });
     EXPECT_TRUE(out.ended);
     EXPECT_EQ(out.passes, 212);
+    std::vector<std::string> end = log.Since(log.calls.size() - 6);
+    std::erase(end, "beep");
+    EXPECT_EQ(end, (std::vector<std::string>{kPlayMusic, "mci close mcifile | reply 256", "restore display mode",
+                                             "cooperative level 8"}));
+}
+
+// The goal through the program's own hand-over: the display given back,
+// the play field unloaded, and the evaluation shown modally over it.
+TEST_F(PlayField, AtTheFinishTheEvaluationIsShownOverTheUnloadedPlayField) {
+    std::optional<PlatformCalls> log;
+    std::optional<TimedAction> look;
+    bool looked = false;
+    Run([&](int pass) {
+        if (pass == 205) {
+            G.PlayPhase = 1;
+            G.ScrollX = G.CourseWidth - 800;
+            G.PlayerX = 700;  // the next step puts his right edge at 801
+            log.emplace();
+            look.emplace(platform::clock::NowUs() + 500000, [&] {
+                looked = true;
+                EXPECT_EQ(log->calls, (std::vector<std::string>{"restore display mode", "cooperative level 8"}));
+                EXPECT_FALSE(Game.IsLoaded());
+                EXPECT_EQ(forms::TopmostWindow(), &Hyouka);
+                EXPECT_TRUE(Hyouka.IsShown());
+                throw play_field_test::StopPlay{};
+            });
+            forms::SetInputSource(&*look);
+        }
+        return pass < 300;
+    });
+    EXPECT_TRUE(looked) << "the play went on past the finish";
+    Hyouka.Unload();
+    Hyouka.EvalStep = 0;
 }
 
 TEST_F(PlayField, StartFramesStopAtTheirLimitOnTheEndPicture) {
@@ -159,6 +270,7 @@ TEST_F(PlayField, ThrowsTakeTheFirstFreeSlotAndNothingWhenAllAreUsed) {
     Run([&](int pass) {
         if (pass == 210) {
             G.Pads[0].State = 2;
+            G.Pads[0].X = 400;  // resting well ahead of him
             forms::PostKey('N');
         }
         if (pass == 211) {
@@ -167,13 +279,21 @@ TEST_F(PlayField, ThrowsTakeTheFirstFreeSlotAndNothingWhenAllAreUsed) {
             EXPECT_EQ(G.PadInFlight, 1);
             G.PadInFlight = 0;
             G.Pads[1].State = 2;
-            G.Pads[2].State = 2;
             forms::PostKey('M');
         }
-        return pass < 212;
+        if (pass == 212) {
+            EXPECT_EQ(G.Pads[2].State, 1) << "the last slot";
+            EXPECT_EQ(G.Pads[2].Kind, 2);
+            G.PadInFlight = 0;
+            G.Pads[2].State = 2;
+            forms::PostKey(forms::vk::Space);
+        }
+        return pass < 213;
     });
     EXPECT_EQ(G.PadInFlight, 0);
+    for (const Pad& pad : G.Pads) EXPECT_EQ(pad.State, 2);
     EXPECT_EQ(G.Pads[1].Kind, 1);
+    EXPECT_EQ(G.Pads[2].Kind, 2);
 }
 
 TEST_F(PlayField, DashNeedsAnAirborneHeroPastSixtyDegreesOnceAJump) {
@@ -206,6 +326,105 @@ TEST_F(PlayField, DashNeedsAnAirborneHeroPastSixtyDegreesOnceAJump) {
             EXPECT_EQ(G.ScrollSpeed, 5.0f);
         }
     }
+}
+
+// Layer 5: each frame of a dash shows the next of the blast's sixteen
+// cells, 3 px further behind the hero, keyed black; then no more.
+TEST_F(PlayField, TheDashBlastRunsThroughItsSixteenCellsOnceTrailingTheHero) {
+    int checked = 0;
+    Run([&](int pass) {
+        if (pass == 205) {
+            G.PlayerState = 4;
+            G.DashFrame = 0;
+            G.DashTimer = 40;
+        }
+        const int cell = pass - 206;
+        if (cell >= 0 && cell < 16) {
+            const int x = 100 - 3 * cell - 10;  // the hero stands at x 100, y 354
+            EXPECT_EQ(Shown(x + 9, 400), Px(synthetic::Blast(cell))) << "cell " << cell;
+            EXPECT_EQ(Shown(x + 6, 400), Px(synthetic::kKeyWhite)) << "cell " << cell;
+            EXPECT_EQ(Shown(x + 2, 400), Px(synthetic::kSky)) << "black is the blast's key";
+            EXPECT_EQ(Shown(x - 1, 400), Px(synthetic::kSky));
+            EXPECT_EQ(G.DashFrame, cell + 1);
+            ++checked;
+        }
+        if (cell >= 16) {
+            EXPECT_EQ(Shown(100 - 3 * cell + 1, 400), Px(synthetic::kSky)) << "frame " << cell;
+            EXPECT_EQ(G.DashFrame, 16);
+        }
+        return pass < 230;
+    });
+    EXPECT_EQ(checked, 16);
+}
+
+// Every sheet copied with a key lets white through (the blast: black) and
+// shows the other colours, each from the exact place of its layer (the
+// cells' columns 0 and 1 are white, 2 and 3 black); each pad shows its
+// kind's cell.
+TEST_F(PlayField, KeyedSheetsLetOnlyTheirKeyThroughAndPadsShowTheirKind) {
+    // The sheet's first columns at the layer's left edge x: column 1 shows
+    // what lies beneath, column 2 black, column 4 the cell's colour.
+    auto check = [](const char* what, int x, int y, uint32_t beneath, uint32_t colour) {
+        EXPECT_EQ(Shown(x + 1, y), Px(beneath)) << what << ": its key";
+        EXPECT_EQ(Shown(x + 2, y), Px(synthetic::kKeyBlack)) << what;
+        EXPECT_EQ(Shown(x + 4, y), Px(colour)) << what;
+    };
+    Run([&](int pass) {
+        if (pass == 49) G.Items[1] = LevelRecord{G.ScrollX + 400, 150, G.ScrollX + 432, 182, 1, 0};
+        if (pass == 50) {
+            check("READY", 100, 150, synthetic::kSky, synthetic::kReady);
+            check("an item over READY", 400, 166, synthetic::kReady, synthetic::Item(1));
+            EXPECT_EQ(Shown(300, 100), Px(synthetic::kReady)) << "READY's top row";
+            EXPECT_EQ(Shown(300, 99), Px(synthetic::kSky));
+        }
+        if (pass == 150) check("GO", 100, 150, synthetic::kSky, synthetic::kGo);
+        if (pass == 205) {
+            G.RespawnDelay = 10;  // the world stands still; the frame is drawn
+            for (Integer kind = 0; kind < 3; ++kind)
+                G.Pads[static_cast<size_t>(kind)] = Pad{0, 300.0f + 40 * kind, 300, 16, 16, 2, 0, kind, 1};
+            G.Items[1] = LevelRecord{G.ScrollX + 500, 200, G.ScrollX + 532, 232, 2, 0};
+        }
+        if (pass == 206) {
+            check("the hero", 100, 400, synthetic::kSky, synthetic::Hero(0));
+            check("pad 0", 300, 308, synthetic::kSky, synthetic::PadColour(0));
+            check("pad 1", 340, 308, synthetic::kSky, synthetic::PadColour(1));
+            check("pad 2", 380, 308, synthetic::kSky, synthetic::PadColour(2));
+            check("the item", 500, 216, synthetic::kSky, synthetic::Item(2));
+            check("the lives digit", 180, 590, synthetic::kPanel, synthetic::Glyph(4));
+        }
+        return pass < 206;
+    });
+}
+
+// Items run in every drawn frame of the play, frozen or not, but not on
+// the game-over picture.
+TEST_F(PlayField, ItemsAreCollectedOnFrozenFramesButNotOnTheEndPicture) {
+    // An item over the hero (back edge 100, front 196, head 354, feet 450).
+    auto touching = [](int n, Integer kind) {
+        G.Items[static_cast<size_t>(n)] = LevelRecord{G.ScrollX + 150, 400, G.ScrollX + 250, 432, kind, 0};
+    };
+    Run([&](int pass) {
+        if (pass == 50) touching(1, 3);  // during READY
+        if (pass == 51) {
+            EXPECT_EQ(G.Items[1].Taken, 1);
+            EXPECT_EQ(G.Score, 300);
+        }
+        if (pass == 210) {
+            G.RespawnDelay = 50;
+            touching(2, 0);
+        }
+        if (pass == 211) {
+            EXPECT_EQ(G.Items[2].Taken, 1);
+            EXPECT_EQ(G.Lives, 5);
+        }
+        if (pass == 220) {
+            G.PlayPhase = 2;
+            touching(3, 3);
+        }
+        return pass < 223;
+    });
+    EXPECT_EQ(G.Items[3].Taken, 0);
+    EXPECT_EQ(G.Score, 300);
 }
 
 TEST_F(PlayField, CopiesThatDoNotFitAreSkippedAndTheFrameGoesOn) {
@@ -257,6 +476,13 @@ TEST_F(PlayField, ScoreShowsItsEightLowestDigits) {
 TEST_F(PlayField, ClockShowsMinutesOnlyOnceAWholeMinuteHasPassed) {
     Run([&](int pass) {
         const Long now = static_cast<Long>(winmm::timeGetTime());
+        if (pass == 203) G.ClockStart = now - 10100;
+        if (pass == 204) {  // 10.10 s: every cell from right to left
+            EXPECT_EQ(ClockGlyph(0), 0);
+            EXPECT_EQ(ClockGlyph(1), 1);
+            EXPECT_EQ(ClockGlyph(3), 0);
+            EXPECT_EQ(ClockGlyph(4), 1);
+        }
         if (pass == 205) G.ClockStart = now - 59990;
         if (pass == 206) {
             EXPECT_EQ(G.ClockMinutes, 0);

@@ -1,6 +1,7 @@
 // The front end's texts are drawn in the faces their layouts name (the
 // installed stand-ins), never in the fallback face or as empty boxes, and
 // the labels that are not sized to their text hold it whole.
+#include "core/game_window.h"
 #include "test_screens_support.h"
 
 namespace {
@@ -36,6 +37,15 @@ TEST_F(FacesTest, EveryCaptionOfEveryWindowIsInItsOwnFace) {
         ExpectShownWhole(*form);
     EXPECT_EQ(LabelsOf(Ending).size(), 13u);
     EXPECT_EQ(LabelsOf(Hyouka).size(), 12u);
+    // The windows' titles, as a window manager shows them.
+    const std::pair<forms::Form*, const char*> titles[] = {
+        {&Form2, "Opning"}, {&Form1, ""},        {&Title, "Title"},       {&OP, "OP"},
+        {&Hyouka, "Form1"}, {&Ending, "Ending"}, {&Game, "Roof Rider"}};
+    for (const auto& [form, title] : titles) {
+        form->Load();
+        EXPECT_EQ(form->Caption(), title) << form->Name();
+    }
+    Game.Unload();
 }
 
 TEST_F(FacesTest, TheStoryAndTheLaterTextsAreInTheirFaces) {

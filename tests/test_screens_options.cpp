@@ -151,27 +151,36 @@ TEST_F(OptionsTest, InAnOpenRowUpDownAndEscDoNothing) {
     EXPECT_EQ(messages, std::vector<std::string>{"ライフを×４に設定しました"});
 }
 
-// Row sounds go through the one named device: close, open, play. The first
-// close of a run finds nothing open under the alias and beeps.
-TEST_F(OptionsTest, RowSoundsReuseTheNamedDevice) {
+// The top menu's sounds go straight to the multimedia library (no reply,
+// no beep for a missing one); the rows' go through SendMci on the one named
+// device: close, open, play. The first close of a run finds nothing open
+// under the alias and beeps.
+TEST_F(OptionsTest, TopSoundsAreDirectAndRowSoundsReuseTheNamedDevice) {
+    std::filesystem::remove(dir_ / "sound" / "idou.wav");
+    screens_test::MciCalls mci;
+    const std::string base = G.BasePath;
+    auto row_sound = [&](const std::string& file) {
+        return std::vector<std::string>{"mci close mcifile | reply 256",
+                                        "mci open " + base + "soundeffect\\" + file + " alias mcifile  | reply 256",
+                                        "mci play mcifile notify | reply 256"};
+    };
     Script script;
-    double t = Keys(script, 50, {kEnter});
-    script.At(t + 1, [&] { Sounds(); });
+    double t = Keys(script, 50, {kDown, kUp, kEnter});  // down, back up, and open the level row
+    script.At(t + 1, [&] {
+        const std::string move = "mci play " + base + "sound\\idou.wav | reply 0";
+        EXPECT_EQ(mci.Take(), (std::vector<std::string>{move, move, "mci play " + base + "sound\\kettei.wav | reply 0"}));
+    });
     t = Keys(script, t, {kRight});
     script.At(t + 1, [&] {
-        std::vector<std::string> s = Sounds();
-        EXPECT_EQ(screens_test::Count(s, "play 1 beep"), 1);
-        EXPECT_EQ(Plays(s, "idou.mp3"), 1);
+        std::vector<std::string> first = row_sound("idou.mp3");
+        first.insert(first.begin() + 1, "beep");
+        EXPECT_EQ(mci.Take(), first);
         EXPECT_EQ(winmm::QueryDeviceState("mcifile"), winmm::DeviceState::kPlaying);
     });
     t = Keys(script, t, {kRight});
-    script.At(t + 1, [&] {
-        std::vector<std::string> s = Sounds();
-        EXPECT_EQ(screens_test::Count(s, "play 1 beep"), 0);
-        EXPECT_EQ(Plays(s, "idou.mp3"), 1);
-    });
+    script.At(t + 1, [&] { EXPECT_EQ(mci.Take(), row_sound("idou.mp3")); });
     t = Keys(script, t, {kEnter});
-    script.At(t + 1, [&] { EXPECT_EQ(Plays(Sounds(), "kettei2.mp3"), 1); });
+    script.At(t + 1, [&] { EXPECT_EQ(mci.Take(), row_sound("kettei2.mp3")); });
     script.Key(t + 100, kEnter);
     t = Keys(script, t + 100, {kDown, kDown, kDown, kEnter});  // Back
     script.Start();

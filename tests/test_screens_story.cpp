@@ -1,5 +1,11 @@
 // Form2 and Form1 — the story's fade rules and timing, its window steps,
 // its music, and the ways out to the title or to the end of the program.
+#include "core/game_window.h"
+#include "core/main_scenes.h"
+#include "display/surfaces.h"
+#include "platform/ddraw.h"
+#include "platform/files.h"
+#include "synthetic_assets.h"
 #include "test_screens_support.h"
 
 namespace {
@@ -69,6 +75,69 @@ TEST_F(StoryTest, FifteenLinesOf351TicksThenTheTitle) {
     EXPECT_EQ(sounds.front(), "music psmat045.mid");
     EXPECT_EQ(Count(sounds, "halt music"), 1);
     EXPECT_EQ(Count(sounds, "play 1 beep"), 0) << "the story's commands never beep";
+}
+
+// The window is cleared before every line is printed: one line, at the
+// top, is all it ever shows.
+TEST_F(StoryTest, EachTickShowsOnlyTheCurrentLineAtTheTop) {
+    const forms::Color background = forms::RGB(141, 207, 244);
+    Script script;
+    for (double at : {100.5, 2340.5, 4510.5}) {  // line 0 fading in, darkest, line 1
+        script.At(at, [&, at] {
+            int last_row_with_ink = -1;
+            for (int y = 0; y < 152; ++y)
+                for (int x = 0; x < 410; ++x)
+                    if (screens_test::ClientPixel(Form1, x, y) != background) last_row_with_ink = y;
+            EXPECT_GE(last_row_with_ink, 10) << "nothing printed at " << at;
+            EXPECT_LT(last_row_with_ink, 40) << "more than one line at " << at;
+        });
+    }
+    script.Stop(4600);
+    script.Start();
+    EXPECT_THROW(Form2.Show(true), screens_test::StopRun);
+}
+
+// Main shows the window of the scene, and the same window again when it
+// closes without changing the scene: the story, the start-up window again,
+// the title twice, then the play.
+TEST_F(StoryTest, MainShowsEachScenesWindowAgainWhileTheSceneStays) {
+    synthetic::WriteAssets(dir_);  // the play field's sheets and the course
+    platform::files::SetProgramDirectoryOverride(dir_.string());
+    ddraw::SetFramePacing(false);  // the 60 Hz grid on this test's clock
+    ddraw::SetFramePacing(true);
+    Script script;
+    script.At(3000, [] { forms::SimulateCloseButton(Form1); });
+    script.At(3100, [] {
+        EXPECT_EQ(forms::TopmostWindow(), &Form2);
+        EXPECT_FALSE(Form1.IsLoaded());
+    });
+    script.Key(3200, 'A');
+    script.At(3300, [] {
+        EXPECT_EQ(forms::TopmostWindow(), &Title);
+        EXPECT_EQ(Title.Timer2.Interval(), 50);
+    });
+    script.At(3400, [] { forms::SimulateCloseButton(Title); });
+    script.At(3500, [] {
+        EXPECT_EQ(forms::TopmostWindow(), &Title);
+        EXPECT_EQ(Title.MenuLocked, 1) << "shown again from the start";
+    });
+    script.Key(6500, forms::vk::Return);  // New Game, once the animation has ended
+    script.At(10500, [] {
+        EXPECT_EQ(forms::TopmostWindow(), &Game);
+        EXPECT_GE(G.StartFrames, 200);
+        EXPECT_NEAR(G.PlayerY, 450 - 96, 3) << "on the first roof";
+    });
+    script.Key(10600, forms::vk::Escape);
+    script.Start();
+    try {
+        Main();
+    } catch (const forms::ProgramEnded& e) {
+        EXPECT_EQ(e.window, "Game");
+    }
+    EXPECT_EQ(script.ElapsedMs() / 100, 106u);
+    Game.Unload();
+    D = DisplayState{};
+    platform::files::SetProgramDirectoryOverride("");
 }
 
 TEST_F(StoryTest, ShiftAloneEndsTheStoryAndLeadsToTheTitle) {

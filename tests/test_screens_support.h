@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "platform/call_log.h"
 #include "platform/clock.h"
 #include "platform/forms.h"
 #include "platform/forms_internal.h"
@@ -265,6 +266,33 @@ inline std::string OpenMessageText() {
 
 inline int Count(const std::vector<std::string>& list, const std::string& item) {
     return static_cast<int>(std::count(list.begin(), list.end(), item));
+}
+
+// The MCI commands and beeps a window sends while a test looks (the wave
+// player's calls left out), in order.
+class MciCalls {
+public:
+    MciCalls() { platform::call_log::Start(&calls_); }
+    ~MciCalls() { platform::call_log::Start(nullptr); }
+    // Those since the last look.
+    std::vector<std::string> Take() {
+        std::vector<std::string> out;
+        for (const std::string& c : calls_)
+            if (c.rfind("mci ", 0) == 0 || c == "beep") out.push_back(c);
+        calls_.clear();
+        return out;
+    }
+
+private:
+    std::vector<std::string> calls_;
+};
+
+// Pixel (x, y) of a window's client area as drawn so far (the labels,
+// which are composed over it when it is shown, left out).
+inline forms::Color ClientPixel(forms::Form& form, int x, int y) {
+    const SDL_Surface* s = forms::SurfaceOf(form.hDC());
+    const Uint32 p = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(s->pixels) + y * s->pitch)[x];
+    return forms::RGB(static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF));
 }
 
 }  // namespace screens_test

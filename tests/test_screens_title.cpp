@@ -76,6 +76,62 @@ TEST_F(TitleTest, WithTheShippedPicturesTheMenuAppearsWhenTheCopiesMeet) {
     EXPECT_THROW(ShowTitle(), screens_test::StopRun);
 }
 
+// The band: its background, each copy's mask ORed and lettering ANDed
+// over it (the letters in their own colour), only the top 150 rows shown,
+// and once the copies have met, the right one no longer drawn.
+TEST_F(TitleTest, TheBandShowsTheLetteringOverItsBackgroundInTheTopRows) {
+    using screens_test::ClientPixel;
+    using screens_test::kBandColour;
+    using screens_test::kLetterColour;
+    Script script;
+    std::vector<forms::Color> below;  // row 150 before the first tick
+    const int xs[] = {5, 120, 240, 360};
+    script.At(10, [&] {
+        for (int x : xs) below.push_back(ClientPixel(Title, x, 150));
+    });
+    // Tick 9: the left copy at x -146 (its letters' columns 160 to 169 at
+    // 14 to 23), the right one at 446 (its first letter column at 446).
+    script.At(500.5, [&] {
+        EXPECT_EQ(ClientPixel(Title, 18, 50), kLetterColour);
+        EXPECT_EQ(ClientPixel(Title, 28, 50), kBandColour);
+        EXPECT_EQ(ClientPixel(Title, 450, 50), kLetterColour);
+        EXPECT_EQ(ClientPixel(Title, 450, 10), kBandColour) << "above the letters";
+        EXPECT_EQ(ClientPixel(Title, 5, 149), kBandColour);
+        for (size_t i = 0; i < below.size(); ++i)
+            EXPECT_EQ(ClientPixel(Title, xs[i], 150), below[i]) << "row 150 is not the band's";
+    });
+    // Tick 59 meets them, the left copy at 154, the right at 146, both drawn;
+    // from tick 60 on only the left one.
+    script.At(kMenuMs + 0.5, [] { EXPECT_EQ(ClientPixel(Title, 150, 50), kLetterColour); });
+    script.At(kMenuMs + 50.5, [] {
+        EXPECT_EQ(ClientPixel(Title, 150, 50), kBandColour);
+        EXPECT_EQ(ClientPixel(Title, 158, 50), kLetterColour);
+    });
+    script.Stop(kMenuMs + 60);
+    script.Start();
+    EXPECT_THROW(ShowTitle(), screens_test::StopRun);
+}
+
+// The menu's sounds go straight to the multimedia library: no reply asked,
+// no beep for a sound that is missing.
+TEST_F(TitleTest, MenuSoundsAreSentDirectlyAndAMissingOneIsSilent) {
+    std::filesystem::remove(dir_ / "sound" / "idou.wav");
+    std::filesystem::remove(dir_ / "sound" / "kettei.wav");
+    screens_test::MciCalls mci;
+    Script script;
+    script.At(kMenuMs + 50, [&] { mci.Take(); });
+    script.Key(kMenuMs + 100, forms::vk::Down);
+    script.Key(kMenuMs + 200, forms::vk::Return);  // Load Game
+    script.At(kMenuMs + 300, [&] {
+        EXPECT_EQ(mci.Take(), (std::vector<std::string>{"mci play " + G.BasePath + "sound\\idou.wav | reply 0",
+                                                        "mci play " + G.BasePath + "sound\\kettei.wav | reply 0"}));
+    });
+    script.Key(kMenuMs + 400, forms::vk::Return);  // closes the message
+    script.Key(kMenuMs + 500, forms::vk::Escape);
+    script.Start();
+    EXPECT_THROW(ShowTitle(), forms::ProgramEnded);
+}
+
 TEST_F(TitleTest, KeysWaitForTheAnimationEvenEsc) {
     Script script;
     script.Key(100, forms::vk::Escape);

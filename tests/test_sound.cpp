@@ -1,8 +1,6 @@
 // Sound — SendMci's reply and beep rules and the numbered play-field sounds.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "core/game_state.h"
 #include "display/surfaces.h"
 #include "platform/basic.h"
@@ -119,26 +117,6 @@ TEST_F(SoundModuleTest, JumpVoiceUsesTwoPointNineNineNine) {
         PlayEffect(3);
         EXPECT_EQ(Calls(), List{std::string("play 0 ") + c.voice}) << c.r;
     }
-}
-
-TEST_F(SoundModuleTest, JumpVoiceStaysAmongTheThreeAndTheThirdIsRarer) {
-    std::map<std::string, int> count;
-    const int draws = 1 << 24;  // the generator's whole cycle
-    for (int i = 0; i < 30000; ++i) {
-        PlayEffect(3);
-        for (const std::string& c : Calls()) ++count[c];
-    }
-    EXPECT_EQ(count.size(), 3u);
-    EXPECT_EQ(count["play 0 jump1.wav"] + count["play 0 jump2.wav"] + count["play 0 jump3.wav"],
-              30000);
-    // Over the generator's whole cycle every value comes once, so the
-    // counts are exact: the third voice is very slightly rarer.
-    int whole[3] = {};
-    basic::ResetRnd();
-    for (int i = 0; i < draws; ++i) ++whole[basic::Int(basic::Rnd() * 2.999)];
-    EXPECT_EQ(whole[0] + whole[1] + whole[2], draws);
-    EXPECT_LT(whole[2], whole[0]);
-    EXPECT_LT(whole[2], whole[1]);
 }
 
 }  // namespace

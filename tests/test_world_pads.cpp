@@ -84,6 +84,32 @@ TEST_F(PadTest, APadPassesAtMostOneBuildingEndAFrame) {
     EXPECT_EQ(G.PadInFlight, 0);
 }
 
+// A pad coming down exactly on either end of a roof lands; one pixel
+// beyond, it has missed.
+TEST_F(PadTest, APadMissesARoofOnlyBeyondItsEnds) {
+    struct Case {
+        float x;  // before this frame's 3 px
+        Integer state, building;
+    };
+    // Roof 2 runs from 880 to 1660; the pad is 16 wide.
+    const Case cases[] = {{861, 2, 2}, {860, 3, 2}, {1657, 2, 2}, {1658, 3, 3}};
+    for (const Case& c : cases) {
+        Pad& pad = G.Pads[0];
+        pad = Pad{};
+        pad.Width = pad.Height = 16;
+        pad.State = 1;
+        pad.Building = 2;
+        pad.X = c.x;
+        pad.Angle = 150;  // straight down, 10 px a frame
+        pad.Y = 430;      // its bottom comes to 456, below the roof line
+        G.PadInFlight = 1;
+        UpdateJump();
+        EXPECT_EQ(pad.State, c.state) << c.x;
+        EXPECT_EQ(pad.Building, c.building) << c.x;
+        EXPECT_EQ(G.PadInFlight, 0);
+    }
+}
+
 TEST_F(PadTest, APadInAGapWaitsForItsWallThenSlidesDownIt) {
     StandOn(1, 700);  // view at 600: the pad's world x starts at 796
     StartJump(0);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 
 #include "core/game_state.h"
 #include "game/jump_pads.h"
@@ -17,37 +16,21 @@ using world_test::WorldTest;
 
 class PlayerTest : public WorldTest {};
 
-TEST_F(PlayerTest, TheBobFollowsItsSixChances) {
-    std::array<int, 6> count{};  // n = -3 .. 2
-    const int draws = 100000;
-    for (int i = 0; i < draws; ++i) {
-        G.PlayerY = 200;  // far above the roof
-        UpdatePlayer();
-        const int n = static_cast<int>(200 - G.PlayerY);
-        ASSERT_GE(n, -3);
-        ASSERT_LE(n, 2);
-        ++count[static_cast<std::size_t>(n + 3)];
-    }
-    const double chance[] = {0.1, 0.2, 0.2, 0.2, 0.2, 0.1};
-    for (int k = 0; k < 6; ++k)
-        EXPECT_NEAR(count[static_cast<std::size_t>(k)] / double(draws), chance[k], 0.005)
-            << "n = " << k - 3;
-}
-
-TEST_F(PlayerTest, TheBobRoundsHalvesToEven) {
+// The bob n = r x 5 - 3 rounded halves to even: -3 below r = 0.1, then -2,
+// -1, 0 and 1 for a fifth each, 2 from r = 0.9 on. Each boundary is tried
+// with the generator's values on both sides of it.
+TEST_F(PlayerTest, TheBobsSixStepsAndTheirBoundaries) {
     struct Case {
         uint32_t r;  // Rnd() will return r / 2^24
         float sink;
     };
     const Case cases[] = {
-        {0x800000, 0},   // 0.5: -0.5 goes to 0, not to -1
-        {1677721, 3},    // just below 0.1: n = -3
-        {1677722, 2},    // just above 0.1: n = -2
-        {0, 3},          // n = -3
-        {0xFFFFFF, -2},  // n = 2: he rises
+        {0, 3},         {1677721, 3},   {1677722, 2},   {5033164, 2},   {5033165, 1},
+        {8388607, 1},   {0x800000, 0},  // 0.5: -0.5 goes to 0, not to -1
+        {11744051, 0},  {11744052, -1}, {15099494, -1}, {15099495, -2}, {0xFFFFFF, -2},
     };
     for (const Case& c : cases) {
-        G.PlayerY = 200;
+        G.PlayerY = 200;  // far above the roof
         basic::SetRndState(StateBefore(c.r));
         UpdatePlayer();
         EXPECT_EQ(G.PlayerY, 200 + c.sink) << c.r;

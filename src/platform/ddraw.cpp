@@ -17,6 +17,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/call_log.h"
 #include "platform/clock.h"
 #include "platform/ddraw_impl.h"
 #include "platform/frame_pacer.h"
@@ -228,6 +229,7 @@ DirectDraw7::DirectDraw7() : impl_(std::make_unique<Impl>()) {}
 DirectDraw7::~DirectDraw7() = default;
 
 void DirectDraw7::SetCooperativeLevel(intptr_t hwnd, int32_t flags) {
+    if (platform::call_log::On()) platform::call_log::Add("cooperative level " + std::to_string(flags));
     Display& d = *impl_->display;
     const int32_t exclusive = DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE;
     if ((flags & exclusive) == exclusive && !(flags & DDSCL_NORMAL)) {
@@ -268,6 +270,7 @@ void DirectDraw7::SetCooperativeLevel(intptr_t hwnd, int32_t flags) {
 
 void DirectDraw7::SetDisplayMode(int32_t width, int32_t height, int32_t bpp, int32_t refresh,
                                  int32_t flags) {
+    platform::call_log::Add("display mode");
     Display& d = *impl_->display;
     if (!d.exclusive)
         throw DDrawError(DDERR_NOEXCLUSIVEMODE,
@@ -281,7 +284,10 @@ void DirectDraw7::SetDisplayMode(int32_t width, int32_t height, int32_t bpp, int
     d.mode_set = true;
 }
 
-void DirectDraw7::RestoreDisplayMode() { GiveBack(*impl_->display, 0); }
+void DirectDraw7::RestoreDisplayMode() {
+    platform::call_log::Add("restore display mode");
+    GiveBack(*impl_->display, 0);
+}
 
 std::shared_ptr<DirectDrawSurface7> DirectDraw7::CreateSurface(DDSURFACEDESC2& desc) {
     const int32_t caps = desc.ddsCaps.lCaps;
@@ -343,6 +349,7 @@ std::shared_ptr<DirectDraw7> DirectX7::DirectDrawCreate(const std::string& guid)
 // --- Flip ------------------------------------------------------------------------
 
 void DirectDrawSurface7::Flip(DirectDrawSurface7* target, int32_t flags) {
+    if (platform::call_log::On()) platform::call_log::Add("flip");
     Impl& p = *impl_;
     if (!p.primary || !p.back)
         throw DDrawError(DDERR_INVALIDPARAMS, "Flip: only a primary surface with a back buffer flips");

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unordered_map>
 
+#include "platform/call_log.h"
 #include "platform/audio_backend.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -290,6 +291,8 @@ void StartAudioInBackground() {
 
 int32_t mciSendStringA(const std::string& command, char* reply, uint32_t length,
                        intptr_t /*callback: "notify" has no receiver here*/) {
+    if (platform::call_log::On())
+        platform::call_log::Add("mci " + command + " | reply " + std::to_string(reply ? length : 0));
     if (reply && length > 0) reply[0] = '\0';
     MciCommand cmd = ParseMciCommand(command);
     if (cmd.error) return cmd.error;

@@ -9,6 +9,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "platform/call_log.h"
 #include "platform/audio_backend.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -94,6 +95,7 @@ void ResetWavePlayer() {
 bool WavePlaying() { return platform::clock::NowUs() < W().wave_end_us; }
 
 int32_t sndPlaySoundA(const std::string& program_path, uint32_t flags) {
+    if (platform::call_log::On()) platform::call_log::Add("wave " + program_path + " | " + std::to_string(flags));
     auto& w = W();
     AudioBackend& backend = Backend();
     const uint64_t now = platform::clock::NowUs();
@@ -121,6 +123,7 @@ int32_t sndPlaySoundA(const std::string& program_path, uint32_t flags) {
 }
 
 void MessageBeep() {
+    platform::call_log::Add("beep");
     if (const CachedChunk* beep = BeepChunk()) Backend().PlayChunk(kBeepChannel, beep->id);
 }
 
