@@ -46,6 +46,16 @@ appstreamcli validate --no-net "${metainfo[0]}" || fail "the metainfo is not val
 grep -q "<release version=\"$version\"" "${metainfo[0]}" || fail "the metainfo has no release $version"
 step "desktop-file-validate and appstreamcli validate --no-net: valid"
 
+# --- dependencies --------------------------------------------------------------
+# The program opens SDL_mixer at run time (dpkg-shlibdeps cannot see it) and
+# names its fonts and soundfont only in its layouts: the package must say so.
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libsdl2-ttf-2.0-0 timgm6mb-soundfont fonts-ipafont-gothic \
+              fonts-ipafont-mincho fonts-kouzan-mouhitsu fonts-rocknroll fonts-dejavu-core; do
+  grep -q "\b$needed\b" <<<"$depends" || fail "the package does not depend on $needed (Depends: $depends)"
+done
+step "Depends names the libraries, the soundfont and the fonts the game opens"
+
 # --- contents ----------------------------------------------------------------
 for path in usr/games/roofrider usr/lib/games/roofrider/roofrider usr/share/man/man6/roofrider.6.gz \
             usr/share/doc/roofrider/copyright usr/share/games/roofrider/data/biru.dat; do
