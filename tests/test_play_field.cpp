@@ -49,7 +49,7 @@ protected:
         return -1;
     }
     static int ScoreGlyph(int cell) { return GlyphAt(cell, 566); }  // below the clock, above the lives
-    static int ClockGlyph(int cell) { return GlyphAt(cell, 540); }
+    static int ClockGlyph(int cell) { return GlyphAt(cell, 536); }  // the clock's top row
     static int LivesGlyph(int x) {
         for (int g = 0; g < 12; ++g)
             if (Shown(x + 6, 590) == Px(synthetic::Glyph(g))) return g;
@@ -77,11 +77,14 @@ const std::string kPlayMusic = "mci play mcifile notify | reply 256";
 
 TEST_F(PlayField, ReadyThenGoThenTheClockFromFrame200) {
     std::vector<uint16_t> ready_go(202), clock_cell(202);
+    std::vector<Integer> clock_before_start;
     Run([&](int pass) {
         ready_go[static_cast<size_t>(pass)] = Shown(300, 150);
         clock_cell[static_cast<size_t>(pass)] = static_cast<uint16_t>(ClockGlyph(0) + 1);
+        if (pass == 199) clock_before_start = {G.ClockMinutes, G.ClockSeconds, G.ClockCentis};
         return pass < 201;
     });
+    EXPECT_EQ(clock_before_start, (std::vector<Integer>{0, 0, 0})) << "the clock reads zero until it starts";
     for (int pass : {1, 139}) EXPECT_EQ(ready_go[static_cast<size_t>(pass)], Px(synthetic::kReady)) << pass;
     for (int pass : {140, 199}) EXPECT_EQ(ready_go[static_cast<size_t>(pass)], Px(synthetic::kGo)) << pass;
     EXPECT_EQ(ready_go[200], Px(synthetic::kSky));
@@ -268,7 +271,13 @@ TEST_F(PlayField, StartFramesStopAtTheirLimitOnTheEndPicture) {
 
 TEST_F(PlayField, ThrowsTakeTheFirstFreeSlotAndNothingWhenAllAreUsed) {
     Run([&](int pass) {
+        if (pass == 209) forms::PostKey(forms::vk::Space);
         if (pass == 210) {
+            EXPECT_EQ(G.Pads[0].State, 1) << "Space throws one pad";
+            EXPECT_EQ(G.Pads[0].Kind, 0);
+            EXPECT_EQ(G.Pads[1].State, 0) << "and only one";
+            EXPECT_EQ(G.Pads[2].State, 0);
+            G.PadInFlight = 0;
             G.Pads[0].State = 2;
             G.Pads[0].X = 400;  // resting well ahead of him
             forms::PostKey('N');
@@ -338,6 +347,11 @@ TEST_F(PlayField, TheDashBlastRunsThroughItsSixteenCellsOnceTrailingTheHero) {
             G.DashFrame = 0;
             G.DashTimer = 40;
         }
+        if (pass == 220) {  // a resting pad under the last cell, clear of the hero
+            G.Pads[0].State = 2;
+            G.Pads[0].X = 70;
+            G.Pads[0].Y = 392;
+        }
         const int cell = pass - 206;
         if (cell >= 0 && cell < 16) {
             const int x = 100 - 3 * cell - 10;  // the hero stands at x 100, y 354
@@ -347,6 +361,12 @@ TEST_F(PlayField, TheDashBlastRunsThroughItsSixteenCellsOnceTrailingTheHero) {
             EXPECT_EQ(Shown(x - 1, 400), Px(synthetic::kSky));
             EXPECT_EQ(G.DashFrame, cell + 1);
             ++checked;
+        }
+        if (cell == 15) {
+            const Pad& pad = G.Pads[0];
+            EXPECT_EQ(Shown(static_cast<int>(pad.X) + 8, static_cast<int>(pad.Y) + 8), Px(synthetic::Blast(15)))
+                << "the blast is drawn over the pads";
+            G.Pads[0].State = 0;
         }
         if (cell >= 16) {
             EXPECT_EQ(Shown(100 - 3 * cell + 1, 400), Px(synthetic::kSky)) << "frame " << cell;

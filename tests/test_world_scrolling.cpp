@@ -55,6 +55,9 @@ TEST_F(ScrollTest, TheCloudsJumpBackToTheStartAt1000) {
     G.CloudX = 992.5f;  // exactly 1000 counts as the end too
     ScrollWorld();
     EXPECT_EQ(G.CloudX, 0);
+    G.CloudX = 991.5f;  // 999 is still short of it
+    ScrollWorld();
+    EXPECT_EQ(G.CloudX, 999);
 
     // After the first dash they move twice as fast, also in the final stretch.
     G.CloudSpeed = 2;
