@@ -35,6 +35,8 @@ TEST_F(StaffRollTest, OnThe768PixelScreenTheRollEndsOnTick771) {
     ASSERT_EQ(EndTick(11520), 771);
     EXPECT_EQ(Ending.Name1[5].Top(), 27270);
     EXPECT_EQ(Ending.Ob[5].Top(), 11520 + 400 + 15000);
+    EXPECT_EQ(Ending.Ob[5].Left() - Ending.Ob[4].Left(), 3720 - 3240) << "the last role has a narrower box of its own";
+    EXPECT_EQ(Ending.Ob[5].Height(), 375);
     const float label_top = Ending.Label1.Top();
 
     Script script;
