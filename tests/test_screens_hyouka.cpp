@@ -163,6 +163,7 @@ TEST_F(EvaluationTest, EightStepsThenEnterOrSpaceLeadsToTheStaffRoll) {
         EXPECT_EQ(h.score1.Left(), h.Label2.Left() + 1575 + 1000);
         EXPECT_EQ(h.Label11.Left(), h.score1.Left() + score_w + 300);
         EXPECT_EQ(h.score1.Top(), h.Label2.Top());
+        EXPECT_EQ(h.Label11.Top(), h.Label2.Top());
         EXPECT_TRUE(h.Label11.Visible());
     });
     script.At(6000.5, [&] {

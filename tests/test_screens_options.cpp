@@ -112,12 +112,19 @@ TEST_F(OptionsTest, EachRowConfirmsItsOwnRedPosition) {
     t = Keys(script, t, {kRight, kRight});
     t = Confirm(script, t, &messages);
     t = Keys(script, t, {kUp, kEnter});  // the level row again: still HARD
+    script.At(t + 1, [&] { Sounds(); });
+    t = Keys(script, t, {kLeft});
+    script.At(t + 1, [&] {
+        EXPECT_EQ(OP.LevelIndex, 1);
+        EXPECT_EQ(Red(OP.Label3, 3), std::vector<int>{1}) << "Left moves the red one place";
+        EXPECT_EQ(Plays(Sounds(), "idou.mp3"), 1);
+    });
     t = Confirm(script, t, &messages);
     script.At(t + 1, [] {
         EXPECT_EQ(OP.OpenSubMenu, 0);
         EXPECT_EQ(OP.TopIndex, 0);
         EXPECT_EQ(Red(OP.Label1, 4), std::vector<int>{0});
-        EXPECT_EQ(Red(OP.Label3, 3), std::vector<int>{2});
+        EXPECT_EQ(Red(OP.Label3, 3), std::vector<int>{1});
         EXPECT_EQ(Red(OP.Label4, 3), std::vector<int>{2});
         EXPECT_EQ(Red(OP.Label2, 2), std::vector<int>{1});
     });
@@ -127,7 +134,7 @@ TEST_F(OptionsTest, EachRowConfirmsItsOwnRedPosition) {
     EXPECT_EQ(messages, (std::vector<std::string>{
                             "HARDに設定しました", "ステレオに設定しました",
                             "モノラルに設定しました", "ライフを×８に設定しました",
-                            "HARDに設定しました"}));
+                            "NORMALに設定しました"}));
 }
 
 TEST_F(OptionsTest, InAnOpenRowUpDownAndEscDoNothing) {
