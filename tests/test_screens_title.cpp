@@ -97,7 +97,7 @@ TEST_F(TitleTest, TheBandShowsTheLetteringOverItsBackgroundInTheTopRows) {
         EXPECT_EQ(ClientPixel(Title, 450, 50), kLetterColour);
         EXPECT_EQ(ClientPixel(Title, 450, 10), kBandColour) << "above the letters";
         EXPECT_EQ(ClientPixel(Title, 5, 149), kBandColour);
-        EXPECT_EQ(ClientPixel(Title, 5, 0), kBandColour) << "the band's top row";
+        EXPECT_EQ(ClientPixel(Title, 0, 0), kBandColour) << "the band's top left corner";
         for (size_t i = 0; i < below.size(); ++i)
             EXPECT_EQ(ClientPixel(Title, xs[i], 150), below[i]) << "row 150 is not the band's";
     });
