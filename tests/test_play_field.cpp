@@ -355,9 +355,11 @@ TEST_F(PlayField, TheDashBlastRunsThroughItsSixteenCellsOnceTrailingTheHero) {
         const int cell = pass - 206;
         if (cell >= 0 && cell < 16) {
             const int x = 100 - 3 * cell - 10;  // the hero stands at x 100, y 354
-            EXPECT_EQ(Shown(x + 9, 400), Px(synthetic::Blast(cell))) << "cell " << cell;
-            EXPECT_EQ(Shown(x + 6, 400), Px(synthetic::kKeyWhite)) << "cell " << cell;
-            EXPECT_EQ(Shown(x + 2, 400), Px(synthetic::kSky)) << "black is the blast's key";
+            // Each cell: four black columns (the key), four white, then its colour.
+            EXPECT_EQ(Shown(x + 8, 400), Px(synthetic::Blast(cell))) << "cell " << cell;
+            EXPECT_EQ(Shown(x + 7, 400), Px(synthetic::kKeyWhite)) << "cell " << cell;
+            EXPECT_EQ(Shown(x + 4, 400), Px(synthetic::kKeyWhite)) << "cell " << cell;
+            EXPECT_EQ(Shown(x + 3, 400), Px(synthetic::kSky)) << "black is the blast's key";
             EXPECT_EQ(Shown(x - 1, 400), Px(synthetic::kSky));
             EXPECT_EQ(G.DashFrame, cell + 1);
             ++checked;
