@@ -2,6 +2,7 @@
 // and their sounds, Load Game, Option, New Game, the music, and a title
 // shown again after the window manager closed it.
 #include <fstream>
+#include <functional>
 
 #include "test_screens_support.h"
 
@@ -47,17 +48,9 @@ protected:
 };
 
 // The menu appears at the end of tick floor((500 + w) / 12) + 1, counted
-// from 0, for the mask the program ships.
-TEST_F(TitleTest, WithTheShippedPicturesTheMenuAppearsWhenTheCopiesMeet) {
-    const std::filesystem::path game = ROOFRIDER_GAME_DIR;
-    std::ifstream mask(game / "bmp" / "mask.bmp", std::ios::binary);
-    if (!mask) GTEST_SKIP() << "the game folder holds no bmp/mask.bmp yet";
-    unsigned char header[26] = {};
-    mask.read(reinterpret_cast<char*>(header), sizeof header);
-    const int w = header[18] | header[19] << 8 | header[20] << 16 | header[21] << 24;
-    ASSERT_GT(w, 0);
-    G.BasePath = winmm_test::ProgramPath(game);
-
+// from 0, for a mask w pixels wide: the copies start 500 + w apart, close
+// by 12 a tick, and have met only once the left one is past the right one.
+void ExpectTheMenuWhenTheCopiesMeet(int w, const std::function<void()>& show) {
     const int k = (500 + w) / 12 + 1;
     Script script;
     script.At(50.0 * (k + 1) - 0.5, [&] {
@@ -73,7 +66,32 @@ TEST_F(TitleTest, WithTheShippedPicturesTheMenuAppearsWhenTheCopiesMeet) {
     script.At(50.0 * (k + 5), [&] { EXPECT_EQ(Title.LeftCopyX, 6 * k - w); });
     script.Stop(50.0 * (k + 6));
     script.Start();
-    EXPECT_THROW(ShowTitle(), screens_test::StopRun);
+    EXPECT_THROW(show(), screens_test::StopRun);
+}
+
+TEST_F(TitleTest, WithTheShippedPicturesTheMenuAppearsWhenTheCopiesMeet) {
+    const std::filesystem::path game = ROOFRIDER_GAME_DIR;
+    std::ifstream mask(game / "bmp" / "mask.bmp", std::ios::binary);
+    if (!mask) GTEST_SKIP() << "the game folder holds no bmp/mask.bmp yet";
+    unsigned char header[26] = {};
+    mask.read(reinterpret_cast<char*>(header), sizeof header);
+    const int w = header[18] | header[19] << 8 | header[20] << 16 | header[21] << 24;
+    ASSERT_GT(w, 0);
+    G.BasePath = winmm_test::ProgramPath(game);
+    ExpectTheMenuWhenTheCopiesMeet(w, [this] { ShowTitle(); });
+}
+
+// A 220-pixel mask brings both copies to x 140 after tick 59: standing at
+// the same place they have not met yet.
+TEST_F(TitleTest, CopiesAtTheSamePlaceHaveNotMetYet) {
+    using screens_test::InLetter;
+    winmm_test::WriteFile(dir_ / "bmp" / "mask.bmp", screens_test::Bmp24(220, 100, [](int x, int y) {
+                              return InLetter(x, y) ? forms::kWhite : forms::kBlack;
+                          }));
+    winmm_test::WriteFile(dir_ / "bmp" / "mozi.bmp", screens_test::Bmp24(220, 100, [](int x, int y) {
+                              return InLetter(x, y) ? screens_test::kLetterColour : forms::kWhite;
+                          }));
+    ExpectTheMenuWhenTheCopiesMeet(220, [this] { ShowTitle(); });
 }
 
 // The band: its background, each copy's mask ORed and lettering ANDed
