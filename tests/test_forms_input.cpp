@@ -60,15 +60,6 @@ SDL_Keysym Key(SDL_Keycode sym, SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN, Ui
     return k;
 }
 
-void PushKey(SDL_Keycode sym, bool repeat = false, Uint16 mod = 0) {
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.state = SDL_PRESSED;
-    e.key.repeat = repeat ? 1 : 0;
-    e.key.keysym = Key(sym, SDL_GetScancodeFromKey(sym), mod);
-    SDL_PushEvent(&e);
-}
-
 TEST(FormsKeys, KeysMapToVirtualKeyCodesByTheCharacterTheyType) {
     EXPECT_EQ(forms::VirtualKeyOf(Key(SDLK_RETURN)), 13);
     EXPECT_EQ(forms::VirtualKeyOf(Key(SDLK_KP_ENTER)), 13);
@@ -102,9 +93,9 @@ TEST_F(FormsTest, SdlKeyPressesAndRepeatsReachTheTopmostWindowInsideDoEventsOnly
     w.Show(false);
     forms::DoEvents();
     w.keys.clear();
-    PushKey(SDLK_m);
-    PushKey(SDLK_m, /*repeat=*/true);
-    PushKey(SDLK_RIGHT, false, KMOD_LSHIFT);
+    forms_test::PushKeyDown(SDLK_m);
+    forms_test::PushKeyDown(SDLK_m, 0, /*repeat=*/true);
+    forms_test::PushKeyDown(SDLK_RIGHT, KMOD_LSHIFT);
     forms::PostKey(forms::vk::Escape);
     EXPECT_TRUE(w.keys.empty());  // nothing arrives outside DoEvents
     forms::DoEvents();

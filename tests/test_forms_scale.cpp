@@ -56,16 +56,6 @@ forms::Picture FourColours() {
 }
 constexpr Color kFour[4] = {0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF};
 
-void PushKey(SDL_Keycode sym, Uint16 mod) {
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.state = SDL_PRESSED;
-    e.key.keysym.sym = sym;
-    e.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
-    e.key.keysym.mod = mod;
-    SDL_PushEvent(&e);
-}
-
 class ScaleTest : public forms_test::FormsTest {
 protected:
     void SetUp() override {
@@ -261,7 +251,7 @@ TEST_F(ScaleTest, AltEnterAndF11SwitchThePlayFieldsScreenAndReachNoWindow) {
     ASSERT_EQ(forms::internal::TakeScreen(field.hWnd()), 0);
     SDL_Window* window = forms::internal::WindowOf(field.hWnd());
     EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
-    PushKey(SDLK_RETURN, KMOD_LALT);
+    forms_test::PushKeyDown(SDLK_RETURN, KMOD_LALT);
     forms::DoEvents();
     EXPECT_TRUE(forms::PlaysInWindow());
     EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
@@ -275,14 +265,14 @@ TEST_F(ScaleTest, AltEnterAndF11SwitchThePlayFieldsScreenAndReachNoWindow) {
     EXPECT_EQ(field.Top(), forms::ScreenHeight() / 2 - field.Height() / 2);
     EXPECT_EQ(x, (forms::ToPx(field.Left()) + 3) * 2);
     EXPECT_EQ(y, (forms::ToPx(field.Top()) + 22) * 2);
-    PushKey(SDLK_F11, 0);
-    PushKey(SDLK_RETURN, 0);
+    forms_test::PushKeyDown(SDLK_F11, 0);
+    forms_test::PushKeyDown(SDLK_RETURN, 0);
     forms::DoEvents();
     EXPECT_FALSE(forms::PlaysInWindow());
     EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);
     EXPECT_EQ(field.keys, std::vector<int16_t>{13});  // only the plain Enter
     // Given back, the choice stays for the next time the screen is taken.
-    PushKey(SDLK_F11, 0);
+    forms_test::PushKeyDown(SDLK_F11, 0);
     forms::DoEvents();
     forms::internal::GiveScreenBack(field.hWnd());
     EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN);

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include <SDL.h>
+
 #include "platform/clock.h"
 #include "platform/forms.h"
 
@@ -104,6 +106,18 @@ inline bool ReadPng(const std::string& path, Png* out) {
         out->rgb.insert(out->rgb.end(), r + 1, r + 1 + row);
     }
     return true;
+}
+
+// A key press as SDL's event queue gives it to the toolkit.
+inline void PushKeyDown(SDL_Keycode sym, Uint16 mod = 0, bool repeat = false) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.state = SDL_PRESSED;
+    e.key.repeat = repeat ? 1 : 0;
+    e.key.keysym.sym = sym;
+    e.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
+    e.key.keysym.mod = mod;
+    SDL_PushEvent(&e);
 }
 
 }  // namespace forms_test

@@ -15,21 +15,12 @@
 #include "platform/forms.h"
 #include "platform/window_access.h"
 #include "play_field_support.h"
+#include "test_forms_support.h"
 
 #if ROOFRIDER_PROGRAM_COMPLETE
 namespace {
 
 namespace fs = std::filesystem;
-
-void PushScreenKey(SDL_Keycode sym, Uint16 mod) {
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.state = SDL_PRESSED;
-    e.key.keysym.sym = sym;
-    e.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
-    e.key.keysym.mod = mod;
-    SDL_PushEvent(&e);
-}
 
 struct Place {
     bool full_screen = false;
@@ -54,7 +45,7 @@ protected:
     void SetUp() override { Start(dir_.string()); }
     void TearDown() override {
         if (forms::PlaysInWindow()) {
-            PushScreenKey(SDLK_F11, 0);
+            forms_test::PushKeyDown(SDLK_F11, 0);
             forms::DoEvents();
         }
         PlayHarness::TearDown();
@@ -68,7 +59,7 @@ protected:
             trace.push_back(demo::TraceRow(pass, G));
             if (!first_freeze_ && G.RespawnDelay > 0) first_freeze_ = pass;
             for (size_t i = 0; i < toggles.size(); ++i) {
-                if (pass == toggles[i]) PushScreenKey(i % 2 ? SDLK_F11 : SDLK_RETURN, i % 2 ? 0 : KMOD_LALT);
+                if (pass == toggles[i]) forms_test::PushKeyDown(i % 2 ? SDLK_F11 : SDLK_RETURN, i % 2 ? 0 : KMOD_LALT);
                 if (places && pass == toggles[i] + 1) places->push_back(GamePlace());
             }
             return pass < passes;
